@@ -1,0 +1,125 @@
+#include "job_parser.h"
+
+#include "procedures.h"
+#include "qor_state.h"
+
+namespace {
+
+constexpr std::string_view kHeaderStart = "(((HEADERSTART)))";
+constexpr std::string_view kHeaderEnd = "(((HEADEREND)))";
+constexpr std::string_view kDataStart = "(((DATASTART)))";
+constexpr std::string_view kDataEnd = "(((DATAEND)))";
+constexpr std::string_view kValueEnd = "*";
+
+// Key lookups walk HeaderText from a key position that moves on only after the
+// entries whose order matters.
+struct KeyCursor {
+  int32_t position = 1;
+  int32_t next = 0;
+
+  std::string Lookup(std::string_view key) {
+    return ExtractBetween(JobBlock.HeaderText, key, kValueEnd, position, next);
+  }
+  void Advance() { position = next; }
+};
+
+}  // namespace
+
+std::string_view TrimBlanks(std::string_view text) {
+  const size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  const size_t last = text.find_last_not_of(' ');
+  return text.substr(first, last - first + 1);
+}
+
+std::string ExtractBetween(std::string_view text, std::string_view startMarker,
+                           std::string_view endMarker, int32_t from, int32_t& next) {
+  const size_t length = text.size();
+  const size_t searchStart = from <= 0 ? 0 : static_cast<size_t>(from) - 1;
+  if (searchStart > length) return {};
+  const size_t found = text.find(startMarker, searchStart);
+  if (found == std::string_view::npos) return {};
+
+  const size_t valueStart = found + startMarker.size();  // 0-based i
+  const size_t endFound = text.find(endMarker, valueStart);
+  size_t valueEnd;  // 0-based, exclusive
+  size_t e;         // 1-based position of the end marker, or the text length
+  if (endFound != std::string_view::npos) {
+    valueEnd = endFound;
+    e = endFound + 1;
+  } else {
+    valueEnd = length;
+    e = length;
+  }
+
+  next = e == length ? 0 : static_cast<int32_t>(e + endMarker.size());
+  return std::string(TrimBlanks(text.substr(valueStart, valueEnd - valueStart)));
+}
+
+bool ParseHeaderBlock(int32_t position, int32_t& next) {
+  JobBlock.HeaderText.clear();
+  JobBlock.TargetFileName.clear();
+  JobBlock.DdeService.clear();
+  JobBlock.DdeServer.clear();
+  JobBlock.DdeTopic.clear();
+  JobBlock.DdeItem.clear();
+  JobBlock.ExternalProgram.clear();
+
+  JobBlock.HeaderText = ExtractBetween(JobText, kHeaderStart, kHeaderEnd, position, next);
+  if (JobBlock.HeaderText.empty()) return false;
+
+  KeyCursor keys;
+  const std::string target = keys.Lookup("Ziel=");
+  keys.Advance();
+
+  if (target == "Datei") {
+    JobBlock.TargetCode = TargetFile;
+    JobBlock.TargetFileName = keys.Lookup("Dateiname=");
+    if (JobBlock.TargetFileName.empty()) return false;
+    keys.Advance();
+    JobBlock.AppendFlag = keys.Lookup("Anhaengen=") == "Ja";
+    keys.Advance();
+    JobBlock.ExternalProgram = keys.Lookup("Externer Programmaufruf=");
+    return true;
+  }
+  if (target == "DDE") {
+    JobBlock.TargetCode = TargetDde;
+    // All four entries are searched from just after "Ziel=", in any order.
+    JobBlock.DdeService = keys.Lookup("DDE-Service=");
+    if (JobBlock.DdeService.empty()) return false;
+    JobBlock.DdeServer = keys.Lookup("DDE-Server=");
+    if (JobBlock.DdeServer.empty()) return false;
+    JobBlock.DdeTopic = keys.Lookup("DDE-Topic=");
+    if (JobBlock.DdeTopic.empty()) return false;
+    JobBlock.DdeItem = keys.Lookup("DDE-Item=");
+    if (JobBlock.DdeItem.empty()) return false;
+    if (JobBlock.DdeService == "hulintern") LocateCompanionPath();
+    return true;
+  }
+  if (target == "Zwischenablage") {
+    JobBlock.TargetCode = TargetClipboard;
+    JobBlock.AppendFlag = keys.Lookup("Anhaengen=") == "Ja";
+    return true;
+  }
+  return false;
+}
+
+bool ParseDataBlock(int32_t position, int32_t& next) {
+  JobBlock.DataText = ExtractBetween(JobText, kDataStart, kDataEnd, position, next);
+  return !JobBlock.DataText.empty();
+}
+
+void RunJobLoop() {
+  int32_t position = 1;
+  int32_t next = 0;
+  while (position > 0) {
+    if (!ParseHeaderBlock(position, next)) return;
+    // A header without its end marker swallows the rest of the text; a data
+    // search from there would start over at the top and could deliver an
+    // earlier block's payload a second time. Nothing of this block is ours.
+    if (next == 0) return;
+    position = next;
+    if (ParseDataBlock(position, next)) DeliverBlock();
+    position = next;
+  }
+}

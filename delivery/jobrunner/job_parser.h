@@ -1,0 +1,27 @@
+// Job-file parser: cuts headers and payloads out of JobText into JobBlock.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// Removes leading and trailing blanks (the space character only).
+std::string_view TrimBlanks(std::string_view text);
+
+// Text between the first startMarker at or after `from` (1-based; 0 means 1)
+// and the next endMarker, trimmed. `next` receives the position after the end
+// marker, 0 when nothing follows; it is left alone when startMarker is absent.
+std::string ExtractBetween(std::string_view text, std::string_view startMarker,
+                           std::string_view endMarker, int32_t from, int32_t& next);
+
+// Reads the next header at or after `position` into JobBlock; false when none
+// follows or it is invalid.
+bool ParseHeaderBlock(int32_t position, int32_t& next);
+
+// Reads the next payload at or after `position` into JobBlock.DataText; true
+// when it is not empty.
+bool ParseDataBlock(int32_t position, int32_t& next);
+
+// The block loop over JobText: parse, deliver, move on, until nothing follows
+// or a header is invalid.
+void RunJobLoop();

@@ -1,0 +1,117 @@
+// Start-up of the delivery program: trace switch, argument, reading the job.
+#include "job_runner.h"
+
+#include <limits>
+#include <new>
+
+#include "command_line.h"
+#include "error_table.h"
+#include "job_parser.h"
+#include "procedures.h"
+#include "qor_state.h"
+#include "trace_format.h"
+#include "win_owners.h"
+
+namespace {
+
+constexpr char kTraceSwitchPath[] = "c:\\etc\\qortest";
+
+qor::UniqueFile OpenForReading(const std::string& path) {
+  return qor::UniqueFile(qor::api::CreateFileA(path.c_str(), GENERIC_READ,
+                                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+bool TraceSwitchPresent() {
+  if (!FileExistsNonEmpty(kTraceSwitchPath)) return false;
+  qor::UniqueFile file = OpenForReading(kTraceSwitchPath);
+  LARGE_INTEGER size{};
+  return file && qor::api::GetFileSizeEx(file.get(), &size) && size.QuadPart > 0;
+}
+
+std::string TrimmedOfBlanks(const std::string& text) {
+  return std::string(TrimBlanks(text));
+}
+
+}  // namespace
+
+bool FileExistsNonEmpty(const std::string& path) {
+  qor::UniqueFile file = OpenForReading(path);
+  if (!file) return false;
+  LARGE_INTEGER size{};
+  if (!qor::api::GetFileSizeEx(file.get(), &size)) return false;
+  return qor::api::CloseHandle(file.release()) && size.QuadPart > 0;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& text) {
+  QorError error;
+  try {
+    qor::UniqueFile file = OpenForReading(path);
+    LARGE_INTEGER size{};
+    if (!file || !qor::api::GetFileSizeEx(file.get(), &size)) {
+      error = ErrorFromWin32(::GetLastError());
+    } else if (size.QuadPart == 0) {
+      return true;
+    } else if (size.QuadPart > std::numeric_limits<int32_t>::max()) {
+      // Positions in the text are 32-bit; such a file cannot be walked.
+      error = ErrorFromNumber(qor_errors::kOutOfMemory);
+    } else {
+      std::string content(static_cast<size_t>(size.QuadPart), '\0');
+      size_t done = 0;
+      while (done < content.size()) {
+        DWORD got = 0;
+        const DWORD want = static_cast<DWORD>(content.size() - done);
+        if (!qor::api::ReadFile(file.get(), &content[done], want, &got, nullptr)) {
+          error = ErrorFromWin32(::GetLastError());
+          break;
+        }
+        if (got == 0) {  // the file shrank while being read
+          error = ErrorFromWin32(ERROR_HANDLE_EOF);
+          break;
+        }
+        done += got;
+      }
+      if (error.number == 0) {
+        text = std::move(content);
+        return true;
+      }
+    }
+  } catch (const std::bad_alloc&) {
+    error = ErrorFromNumber(qor_errors::kOutOfMemory);
+  }
+  if (TraceOn) {
+    WriteTrace("Fehler beim Lesen der Daten: " + SignedNumber(error.number) + " " +
+               error.description);
+  }
+  return false;
+}
+
+void RunJobFile() {
+  const char* commandLine = qor::api::GetCommandLineA();
+  const std::string argument = ArgumentText(commandLine != nullptr ? commandLine : "");
+
+  TraceOn = false;
+  TraceOn = TraceSwitchPresent();
+
+  if (TraceOn) {
+    WriteTrace("***** QOR Start *****");
+    WriteTrace("Parameter:  " + argument);
+  }
+  if (TrimmedOfBlanks(argument).empty()) {
+    if (TraceOn) WriteTrace("Parameterliste ist leer! Der Aufruf soll lauten: qor.exe Dateiname");
+    return;
+  }
+  if (!FileExistsNonEmpty(argument)) {
+    if (TraceOn) WriteTrace(argument + " nicht vorhanden");
+    return;
+  }
+  if (!ReadWholeFile(argument, JobText)) {
+    if (TraceOn) WriteTrace("QOR: Daten konnten nicht gelesen werden");
+    return;
+  }
+  if (JobText.empty()) {
+    if (TraceOn) WriteTrace("QOR: Datei ist leer!");
+    return;
+  }
+  RunJobLoop();
+}

@@ -1,0 +1,4 @@
+// Placeholder until the clipboard target lands.
+#include "targets.h"
+
+void PutBlockOnClipboard() {}

@@ -1,0 +1,4 @@
+// Placeholder until the DDE transfer lands.
+#include "targets.h"
+
+void PokeBlockOverDde() {}

@@ -1,0 +1,4 @@
+// Placeholder until the external program call lands.
+#include "targets.h"
+
+void CallExternalProgram() {}

@@ -1,0 +1,18 @@
+#include "command_line.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(ArgumentText, TakesEverythingAfterProgramNameUnchanged) {
+  EXPECT_EQ(ArgumentText("qor.exe C:\\Jobs\\my job.qor"), "C:\\Jobs\\my job.qor");
+  EXPECT_EQ(ArgumentText("\"C:\\Program Files\\QOR\\qor.exe\"   \"C:\\a b.qor\"  "),
+            "\"C:\\a b.qor\"  ");
+  EXPECT_EQ(ArgumentText("\"C:\\x\\qor.exe\"C:\\j.qor"), "C:\\j.qor");
+  EXPECT_EQ(ArgumentText("qor.exe"), "");
+  EXPECT_EQ(ArgumentText("qor.exe    "), "");
+  EXPECT_EQ(ArgumentText(""), "");
+  EXPECT_EQ(ArgumentText("\"unterminated"), "");
+}
+
+}  // namespace

@@ -1,0 +1,24 @@
+#include "stand_ins.h"
+
+#include "procedures.h"
+
+StandIns& StandIns::Get() {
+  static StandIns instance;
+  return instance;
+}
+
+void StandIns::Reset() { *this = StandIns(); }
+
+void LoadJob(const std::string& text) {
+  StandIns::Get().Reset();
+  JobText = text;
+  JobBlock = JobBlockRecord();
+}
+
+void DeliverBlock() { StandIns::Get().delivered.push_back(JobBlock); }
+
+void LocateCompanionPath() {
+  StandIns& s = StandIns::Get();
+  ++s.companionLookups;
+  JobBlock.DdeService = s.companionPath;
+}
