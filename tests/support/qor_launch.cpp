@@ -1,0 +1,61 @@
+// qor_launch: starts qor.exe (beside this program) with the argument text
+// taken from the environment variable QOR_ARGUMENT_TEXT, exactly as it
+// stands, and waits for it. A "DDE-Export" message box that qor.exe shows is
+// printed to standard output and answered with OK, so an unattended run never
+// hangs on it. Used by scripts/qor.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+void Print(const std::string& text) {
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text.data(), static_cast<DWORD>(text.size()),
+            &written, nullptr);
+}
+
+void AnswerMessageBox() {
+  HWND box = FindWindowA("#32770", "DDE-Export");
+  if (box == nullptr) return;
+  char text[1024] = {};
+  GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+  Print(std::string("Meldung \"DDE-Export\": ") + text + "\n");
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+}
+
+}  // namespace
+
+int main() {
+  char self[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  std::string exe(self);
+  exe = exe.substr(0, exe.find_last_of('\\')) + "\\qor.exe";
+
+  std::string argument;
+  const DWORD n = GetEnvironmentVariableA("QOR_ARGUMENT_TEXT", nullptr, 0);
+  if (n > 0) {
+    std::vector<char> buffer(n);
+    GetEnvironmentVariableA("QOR_ARGUMENT_TEXT", buffer.data(), n);
+    argument = buffer.data();
+  }
+
+  std::string commandLine = "\"" + exe + "\" " + argument;
+  std::vector<char> writable(commandLine.begin(), commandLine.end());
+  writable.push_back('\0');
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                      &pi)) {
+    Print("qor.exe konnte nicht gestartet werden\n");
+    return 2;
+  }
+  while (WaitForSingleObject(pi.hProcess, 100) == WAIT_TIMEOUT) AnswerMessageBox();
+  DWORD code = 0;
+  GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return static_cast<int>(code);
+}
