@@ -1,0 +1,104 @@
+// CheckMimeType: may the installer go on? Refuses an older setup over a newer
+// installed program, hands back the installed directory, and asks before a
+// ".qor" file type of another program is taken over.
+#include "qor_set_dll.h"
+
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+
+#include "reg_key.h"
+#include "setup_check_logic.h"
+
+namespace {
+
+using namespace qor_setup;
+
+constexpr char kCaption[] = "QOR-Setup";
+constexpr char kAppPathsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\QOR.exe";
+constexpr char kFileTypeKey[] = ".qor";
+
+// One value of an open key as text; empty when it is missing, unreadable or
+// longer than 255 characters. The registry type is not looked at, so a
+// REG_EXPAND_SZ value comes back unexpanded.
+bool ReadValueText(HKEY key, const char* name, std::string& text) {
+  char buffer[kValueCapacity];
+  DWORD size = sizeof buffer;
+  text.clear();
+  if (RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  return ValueAsText(buffer, size, text);
+}
+
+bool VersionCheck(const RegKey& appPaths, const char* sourceDir, char* installDir) {
+  std::string installed;
+  ReadValueText(appPaths.get(), "Version", installed);
+
+  // Without a readable setup.ini the setup counts as the installed version.
+  std::string setup = installed;
+  std::string profilePath;
+  if (FormProfilePath(sourceDir, profilePath)) {
+    char buffer[kValueCapacity] = {};
+    GetPrivateProfileStringA("Startup", "ProductVersion", installed.c_str(), buffer,
+                             sizeof buffer, profilePath.c_str());
+    setup.assign(buffer, strnlen(buffer, sizeof buffer - 1));
+  }
+
+  // An empty "ProductVersion" copies nothing: there is nothing to compare.
+  if (!setup.empty() && InstalledVersionIsNewer(installed.c_str(), setup.c_str())) {
+    const std::string message = DowngradeMessage(installed, setup);
+    MessageBoxA(GetFocus(), message.c_str(), kCaption, MB_OK | MB_SYSTEMMODAL);
+    return false;
+  }
+
+  std::string path;
+  ReadValueText(appPaths.get(), "Path", path);
+  if (!path.empty() && installDir != nullptr) {
+    std::memcpy(installDir, path.c_str(), path.size() + 1);
+  }
+  return true;
+}
+
+// What the ".qor" entry leads to: the open command line when it can be found,
+// else the class name, else empty. False when ".qor" is free.
+bool FileTypeTaken(std::string& programReference) {
+  RegKey fileType;
+  if (!fileType.OpenForReading(HKEY_CLASSES_ROOT, kFileTypeKey)) return false;
+  if (!ReadValueText(fileType.get(), nullptr, programReference) || programReference.empty()) {
+    return true;
+  }
+  RegKey command;
+  if (command.OpenForReading(HKEY_CLASSES_ROOT, CommandKeyName(programReference).c_str())) {
+    ReadValueText(command.get(), nullptr, programReference);
+  }
+  return true;
+}
+
+bool AssociationCheck() {
+  std::string programReference;
+  if (!FileTypeTaken(programReference)) return true;
+  const std::string message = ConflictMessage(programReference);
+  return MessageBoxExA(GetFocus(), message.c_str(), kCaption,
+                       MB_YESNO | MB_ICONEXCLAMATION | MB_SYSTEMMODAL, 0) == IDYES;
+}
+
+}  // namespace
+
+extern "C" unsigned char __stdcall CheckMimeType(uint32_t, const char* sourceDir, uint32_t,
+                                                 char* installDir, uint32_t) {
+  // Nothing may escape to the installer; a check that cannot be made stops it.
+  try {
+    RegKey appPaths;
+    if (appPaths.OpenForReading(HKEY_LOCAL_MACHINE, kAppPathsKey)) {
+      return VersionCheck(appPaths, sourceDir, installDir) ? 1 : 0;
+    }
+    return AssociationCheck() ? 1 : 0;
+  } catch (...) {
+    return 0;
+  }
+}
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
