@@ -109,17 +109,24 @@ bool ParseDataBlock(int32_t position, int32_t& next) {
   return !JobBlock.DataText.empty();
 }
 
-void RunJobLoop() {
+void RunJobLoop(JobLoopObserver* observer) {
   int32_t position = 1;
   int32_t next = 0;
   while (position > 0) {
-    if (!ParseHeaderBlock(position, next)) return;
+    const bool valid = ParseHeaderBlock(position, next);
+    if (observer != nullptr) observer->HeaderParsed(position, next, valid);
+    if (!valid) return;
     // A header without its end marker swallows the rest of the text; a data
     // search from there would start over at the top and could deliver an
     // earlier block's payload a second time. Nothing of this block is ours.
-    if (next == 0) return;
+    if (next == 0) {
+      if (observer != nullptr) observer->HeaderUnterminated();
+      return;
+    }
     position = next;
-    if (ParseDataBlock(position, next)) DeliverBlock();
+    const bool deliver = ParseDataBlock(position, next);
+    if (observer != nullptr) observer->DataParsed(position, next, deliver);
+    if (deliver) DeliverBlock();
     position = next;
   }
 }

@@ -22,6 +22,20 @@ bool ParseHeaderBlock(int32_t position, int32_t& next);
 // when it is not empty.
 bool ParseDataBlock(int32_t position, int32_t& next);
 
+// Watches the block loop without changing it; lets a checking tool explain a
+// job file with the very same loop and parser the program runs.
+struct JobLoopObserver {
+  virtual ~JobLoopObserver() = default;
+  // After each header parse: where the search started, the next position it
+  // reported and whether the header was valid.
+  virtual void HeaderParsed(int32_t position, int32_t next, bool valid) = 0;
+  // After each data parse of a valid header; `deliver` is true when the block
+  // goes to DeliverBlock.
+  virtual void DataParsed(int32_t position, int32_t next, bool deliver) = 0;
+  // The loop ends because the last header had no end marker.
+  virtual void HeaderUnterminated() = 0;
+};
+
 // The block loop over JobText: parse, deliver, move on, until nothing follows
 // or a header is invalid.
-void RunJobLoop();
+void RunJobLoop(JobLoopObserver* observer = nullptr);

@@ -1,0 +1,46 @@
+// Explains a job file: runs the program's own loop and parser over it with a
+// recording stand-in for delivery, and says block by block what would happen
+// and why a block would not be delivered. No Windows API here.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "qor_state.h"
+
+struct BlockVerdict {
+  int32_t headerAt = 0;      // 1-based position of "(((HEADERSTART)))"
+  bool headerValid = false;
+  JobBlockRecord block;      // as parsed (DataText only when delivered)
+  bool delivered = false;
+  int32_t dataAt = 0;        // 1-based position of the payload's first char, 0 if none
+  std::string reason;        // why the block is not delivered / the header is invalid
+  std::vector<std::string> hints;  // likely mistakes in a block that is delivered
+};
+
+struct JobCheck {
+  std::vector<BlockVerdict> blocks;
+  std::string ending;        // how and where the run ends
+  bool endsEarly = false;    // headers remain that the run never looks at
+  int32_t passedOver = 0;    // headers passed over because a header had no data section
+  int32_t headerMarkers = 0; // "(((HEADERSTART)))" markers in the whole text
+};
+
+// Checks `text` as the job text. Uses and overwrites JobText and JobBlock.
+JobCheck CheckJob(const std::string& text);
+
+// The report, in German, Windows-1252.
+std::string FormatCheck(const JobCheck& check, const std::string& jobName);
+
+// 0 when every block would be delivered, 1 otherwise.
+int CheckStatus(const JobCheck& check);
+
+// Line and column (1-based) of a 1-based position in `text`.
+struct LineColumn {
+  int32_t line, column;
+};
+LineColumn LocatePosition(const std::string& text, int32_t position);
+
+// How the checker shows the companion keyword; set by the platform's main.
+extern std::string (*DescribeCompanionPath)();

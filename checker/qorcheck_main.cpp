@@ -1,0 +1,68 @@
+// qorcheck JOBFILE: says block by block what qor.exe would do with a job file
+// and why a block would not be delivered. Delivers nothing, starts nothing.
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "job_check.h"
+
+#ifdef _WIN32
+#include "companion_describe.h"
+#endif
+
+namespace {
+
+// The report is Windows-1252; a terminal elsewhere expects UTF-8.
+std::string ForTerminal(const std::string& cp1252) {
+#ifdef _WIN32
+  return cp1252;
+#else
+  std::string out;
+  for (unsigned char c : cp1252) {
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+#endif
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fputs("Aufruf: qorcheck AUFTRAGSDATEI\n", stderr);
+    return 2;
+  }
+#ifdef _WIN32
+  PrepareConsole();
+  DescribeCompanionPath = DescribeCompanionFromIni;
+#else
+  DescribeCompanionPath = [] {
+    return std::string("dravo.exe; der Pfad kommt beim Lauf aus ZIRARUDAZADER.INI im "
+                       "Windows-Verzeichnis");
+  };
+#endif
+  std::ifstream in(argv[1], std::ios::binary);
+  if (!in) {
+    std::fprintf(stderr, "qorcheck: %s kann nicht gelesen werden\n", argv[1]);
+    return 2;
+  }
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) {
+    std::fprintf(stderr, "qorcheck: %s kann nicht gelesen werden\n", argv[1]);
+    return 2;
+  }
+  if (text.empty()) {
+    std::fputs(ForTerminal("Die Auftragsdatei ist leer: qor.exe meldet sie als nicht vorhanden.\n").c_str(),
+               stdout);
+    return 1;
+  }
+  const JobCheck check = CheckJob(text);
+  std::fputs(ForTerminal(FormatCheck(check, argv[1])).c_str(), stdout);
+  return CheckStatus(check);
+}

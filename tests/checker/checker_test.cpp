@@ -1,0 +1,143 @@
+// The checker's verdicts, computed with the program's own loop and parser.
+#include "job_check.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::string Block(const std::string& header, const std::string& data) {
+  return "(((HEADERSTART)))\r\n" + header + "\r\n(((HEADEREND)))\r\n(((DATASTART)))" + data +
+         "(((DATAEND)))\r\n";
+}
+
+const std::string kFile = "Ziel=Datei*\r\nDateiname=C:\\a.txt*";
+
+TEST(Checker, CleanJobDeliversEveryBlockAndEndsRegularly) {
+  const JobCheck check = CheckJob(Block(kFile, "eins") + Block("Ziel=Zwischenablage*", "zwei"));
+  ASSERT_EQ(check.blocks.size(), 2u);
+  EXPECT_TRUE(check.blocks[0].delivered);
+  EXPECT_TRUE(check.blocks[1].delivered);
+  EXPECT_TRUE(check.blocks[0].hints.empty());
+  EXPECT_EQ(CheckStatus(check), 0);
+  EXPECT_EQ(check.ending.rfind("Ende: kein weiterer Kopf ab Zeile 9, Spalte 33", 0), 0u)
+      << "[" << check.ending << "]";
+}
+
+TEST(Checker, LowerCaseTargetIsNamedWithItsPosition) {
+  const JobCheck check = CheckJob(Block("Ziel=datei*\r\nDateiname=x*", "d") + Block(kFile, "e"));
+  ASSERT_EQ(check.blocks.size(), 1u);
+  EXPECT_FALSE(check.blocks[0].headerValid);
+  EXPECT_EQ(check.blocks[0].reason,
+            "Unbekanntes Ziel \"datei\" (Zeile 2, Spalte 1): gemeint ist wohl \"Datei\" "
+            "(Gro\xDF-/Kleinschreibung beachten).");
+  EXPECT_TRUE(check.endsEarly);
+  EXPECT_EQ(CheckStatus(check), 1);
+}
+
+TEST(Checker, LineBreakBeforeTerminator) {
+  const JobCheck check = CheckJob(Block("Ziel=Datei\r\n*Dateiname=x*", "d"));
+  ASSERT_EQ(check.blocks.size(), 1u);
+  EXPECT_EQ(check.blocks[0].reason,
+            "Zeilenumbruch im Wert von \"Ziel=\" (Zeile 2, Spalte 1): das \"*\" muss direkt hinter "
+            "dem Wert stehen.");
+}
+
+TEST(Checker, AppendWrittenBeforeFileNameIsNotRead) {
+  const JobCheck check = CheckJob(Block("Ziel=Datei*\r\nAnhaengen=Ja*\r\nDateiname=f*", "d"));
+  ASSERT_EQ(check.blocks.size(), 1u);
+  EXPECT_TRUE(check.blocks[0].delivered);
+  EXPECT_FALSE(check.blocks[0].block.AppendFlag);
+  ASSERT_EQ(check.blocks[0].hints.size(), 1u);
+  EXPECT_EQ(check.blocks[0].hints[0],
+            "Der Eintrag \"Anhaengen=\" (Zeile 3, Spalte 1) steht vor \"Dateiname=\" und wird "
+            "deshalb nicht gelesen: die Datei wird ersetzt, nicht erg\xE4nzt.");
+}
+
+TEST(Checker, AppendValueInWrongCase) {
+  const JobCheck check = CheckJob(Block(kFile + "\r\nAnhaengen=ja*", "d"));
+  ASSERT_EQ(check.blocks[0].hints.size(), 1u);
+  EXPECT_NE(check.blocks[0].hints[0].find("nur \"Ja\""), std::string::npos);
+}
+
+TEST(Checker, DdeEntryBeforeTargetMakesHeaderInvalid) {
+  const JobCheck check =
+      CheckJob(Block("DDE-Topic=T*\r\nZiel=DDE*\r\nDDE-Service=s*\r\nDDE-Server=S*\r\nDDE-Item=I*",
+                     "d"));
+  ASSERT_EQ(check.blocks.size(), 1u);
+  EXPECT_EQ(check.blocks[0].reason,
+            "Der Eintrag \"DDE-Topic=\" (Zeile 2, Spalte 1) steht vor dem Eintrag \"Ziel=\" und "
+            "wird deshalb nicht gelesen; er muss dahinter stehen.");
+}
+
+TEST(Checker, MissingAndBlankValues) {
+  EXPECT_EQ(CheckJob(Block("Ziel=Datei*", "d")).blocks[0].reason,
+            "Der Eintrag \"Dateiname=\" fehlt.");
+  EXPECT_EQ(CheckJob(Block("Ziel=Datei*Dateiname=  *", "d")).blocks[0].reason,
+            "Der Wert von \"Dateiname=\" (Zeile 2, Spalte 12) ist leer.");
+  EXPECT_EQ(CheckJob(Block("ziel=Datei*", "d")).blocks[0].reason,
+            "Der Eintrag \"Ziel=\" fehlt; in Zeile 2, Spalte 1 steht \"ziel=\" "
+            "(Gro\xDF-/Kleinschreibung beachten).");
+}
+
+TEST(Checker, BlankPayloadAndMissingDataSection) {
+  const JobCheck blank = CheckJob(Block(kFile, "   ") + Block(kFile, "x"));
+  ASSERT_EQ(blank.blocks.size(), 2u);
+  EXPECT_FALSE(blank.blocks[0].delivered);
+  EXPECT_TRUE(blank.blocks[1].delivered);
+  EXPECT_EQ(CheckStatus(blank), 1);
+
+  const JobCheck none = CheckJob("(((HEADERSTART)))" + kFile + "(((HEADEREND)))");
+  ASSERT_EQ(none.blocks.size(), 1u);
+  EXPECT_FALSE(none.blocks[0].delivered);
+  EXPECT_EQ(none.blocks[0].reason,
+            "Kein Datenbereich: nach dem Kopf folgt kein \"(((DATASTART)))\".");
+}
+
+TEST(Checker, HeaderFollowedDirectlyByAnotherBlock) {
+  const JobCheck check = CheckJob("(((HEADERSTART)))Ziel=Zwischenablage*(((HEADEREND)))\r\n" +
+                                  Block(kFile, "fremd"));
+  ASSERT_EQ(check.blocks.size(), 1u);
+  EXPECT_TRUE(check.blocks[0].delivered);
+  EXPECT_EQ(check.blocks[0].block.TargetCode, TargetClipboard);
+  EXPECT_EQ(check.blocks[0].block.DataText, "fremd");
+  EXPECT_EQ(check.passedOver, 1);
+  EXPECT_EQ(CheckStatus(check), 1);
+}
+
+TEST(Checker, MissingDataEndSwallowsFollowingBlocks) {
+  const JobCheck check =
+      CheckJob("(((HEADERSTART)))" + kFile + "(((HEADEREND)))(((DATASTART)))a\r\n" +
+               "(((HEADERSTART)))" + kFile + "(((HEADEREND)))(((DATASTART)))b");
+  ASSERT_EQ(check.blocks.size(), 1u);
+  EXPECT_TRUE(check.blocks[0].delivered);
+  ASSERT_EQ(check.blocks[0].hints.size(), 1u);
+  EXPECT_NE(check.blocks[0].hints[0].find("enthalten 1 weitere"), std::string::npos);
+  EXPECT_TRUE(check.endsEarly);
+}
+
+TEST(Checker, HeaderWithoutEndMarker) {
+  const JobCheck check = CheckJob(Block(kFile, "a") + "(((HEADERSTART)))" + kFile + "\r\n");
+  ASSERT_EQ(check.blocks.size(), 2u);
+  EXPECT_TRUE(check.blocks[0].delivered);
+  EXPECT_FALSE(check.blocks[1].delivered);
+  EXPECT_NE(check.blocks[1].reason.find("(((HEADEREND)))"), std::string::npos);
+}
+
+TEST(Checker, ReportIsGermanWindows1252) {
+  const JobCheck check = CheckJob(Block(kFile, "\r\nZeile\r\n"));
+  const std::string report = FormatCheck(check, "a.qor");
+  EXPECT_NE(report.find("Block 1 (Zeile 1, Spalte 1): Datei\n"), std::string::npos) << report;
+  EXPECT_NE(report.find("  Nutzdaten:   9 Bytes ab Zeile 5, Spalte 16: \"\\r\\nZeile\\r\\n\"\n"),
+            std::string::npos)
+      << report;
+  EXPECT_NE(report.find("Ergebnis: 1 von 1 Bl\xF6" "cken werden geliefert.\n"), std::string::npos);
+}
+
+TEST(Checker, LineAndColumnCountLineFeeds) {
+  EXPECT_EQ(LocatePosition("ab\r\ncd", 1).line, 1);
+  EXPECT_EQ(LocatePosition("ab\r\ncd", 5).line, 2);
+  EXPECT_EQ(LocatePosition("ab\r\ncd", 5).column, 1);
+  EXPECT_EQ(LocatePosition("ab\r\ncd", 6).column, 2);
+}
+
+}  // namespace
