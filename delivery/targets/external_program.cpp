@@ -1,4 +1,47 @@
-// Placeholder until the external program call lands.
-#include "targets.h"
+// External program of a file block: started after the write, never waited for.
+#include <cstdint>
+#include <vector>
 
-void CallExternalProgram() {}
+#include "procedures.h"
+#include "qor_state.h"
+#include "targets.h"
+#include "trace_format.h"
+#include "win_owners.h"
+
+#if !defined(_WIN64)
+static_assert(sizeof(STARTUPINFOA) == 68, "record as the 32-bit system expects it");
+#endif
+
+void CallExternalProgram() {
+  const std::string& command = JobBlock.ExternalProgram;
+  if (command.empty()) return;
+  try {
+    if (TraceOn) WriteTrace("Externer Programmaufruf " + command);
+
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION process{};
+
+    // CreateProcessA may write into the command line it is given.
+    std::vector<char> commandLine(command.begin(), command.end());
+    commandLine.push_back('\0');
+
+    const BOOL started = qor::api::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr,
+                                                  FALSE, NORMAL_PRIORITY_CLASS, nullptr, nullptr,
+                                                  &startup, &process);
+    const int32_t code = started ? 0 : static_cast<int32_t>(::GetLastError());
+    qor::UniqueHandle processHandle(process.hProcess);
+    qor::UniqueHandle threadHandle(process.hThread);
+
+    if (!started && TraceOn) {
+      WriteTrace("Externer Programmaufruf " + command + " Fehler: " + SignedNumber(code));
+    }
+    // The program runs on by itself; nothing of it is kept.
+    processHandle.reset();
+    threadHandle.reset();
+  } catch (...) {
+    // Whatever went wrong leaves no trace line; the handles are closed.
+  }
+}
