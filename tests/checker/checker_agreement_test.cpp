@@ -1,0 +1,114 @@
+// The checker's verdict per block must match what the real qor.exe delivers
+// for the same job file: files written, with the same bytes, and no others.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "job_check.h"
+#include "qor_e2e.h"
+
+namespace {
+
+using Files = std::map<std::string, std::string>;
+
+std::string H(const std::string& entries) { return "(((HEADERSTART)))\r\n" + entries + "\r\n(((HEADEREND)))\r\n"; }
+std::string D(const std::string& payload) { return "(((DATASTART)))" + payload + "(((DATAEND)))\r\n"; }
+
+// What the checker says the files will hold.
+Files Expected(const JobCheck& check) {
+  Files files;
+  for (const BlockVerdict& v : check.blocks) {
+    if (!v.delivered || v.block.TargetCode != TargetFile) continue;
+    std::string& content = files[v.block.TargetFileName];
+    content = v.block.AppendFlag ? content + v.block.DataText : v.block.DataText;
+  }
+  return files;
+}
+
+// What the directory holds after the run, job file aside.
+Files Actual(const e2e::TempDir& dir) {
+  Files files;
+  WIN32_FIND_DATAA found;
+  HANDLE h = FindFirstFileA((dir / "*.txt").c_str(), &found);
+  if (h == INVALID_HANDLE_VALUE) return files;
+  do {
+    std::string bytes;
+    const std::string path = dir / found.cFileName;
+    e2e::ReadFileBytes(path, bytes);
+    files[path] = bytes;
+  } while (FindNextFileA(h, &found));
+  FindClose(h);
+  return files;
+}
+
+void ExpectAgreement(const std::string& name,
+                     std::string (*makeJob)(const e2e::TempDir& dir)) {
+  SCOPED_TRACE(name);
+  e2e::TempDir dir;
+  const std::string job = makeJob(dir);
+  const JobCheck check = CheckJob(job);
+  e2e::SetTrace(e2e::Trace::Off);
+  ASSERT_TRUE(e2e::RunJob(dir, job).finished);
+  EXPECT_EQ(Actual(dir), Expected(check)) << FormatCheck(check, name);
+}
+
+std::string F(const e2e::TempDir& dir, const char* file) { return "Dateiname=" + dir / file + "*"; }
+
+TEST(CheckerAgreesWithQor, OnEveryKindOfMistake) {
+  ExpectAgreement("clean", [](const e2e::TempDir& d) {
+    return H("Ziel=Datei*\r\n" + F(d, "a.txt")) + D("eins") +
+           H("Ziel=Datei*\r\n" + F(d, "a.txt") + "\r\nAnhaengen=Ja*") + D("\r\nzwei\xE4\r\n");
+  });
+  ExpectAgreement("lower-case target stops the run", [](const e2e::TempDir& d) {
+    return H("Ziel=Datei*\r\n" + F(d, "a.txt")) + D("eins") +
+           H("Ziel=datei*\r\n" + F(d, "b.txt")) + D("zwei") +
+           H("Ziel=Datei*\r\n" + F(d, "c.txt")) + D("drei");
+  });
+  ExpectAgreement("line break before the terminator", [](const e2e::TempDir& d) {
+    return H("Ziel=Datei\r\n*\r\n" + F(d, "a.txt")) + D("eins");
+  });
+  ExpectAgreement("append written before the file name", [](const e2e::TempDir& d) {
+    return H("Ziel=Datei*\r\n" + F(d, "a.txt")) + D("eins") +
+           H("Ziel=Datei*\r\nAnhaengen=Ja*\r\n" + F(d, "a.txt")) + D("zwei");
+  });
+  ExpectAgreement("append as the last entry after the file name's end", [](const e2e::TempDir& d) {
+    return H("Ziel=Datei*\r\n" + F(d, "a.txt")) + D("eins") +
+           "(((HEADERSTART)))Ziel=Datei*Anhaengen=Ja*" + F(d, "a.txt") + "(((HEADEREND)))" +
+           D("zwei");
+  });
+  ExpectAgreement("DDE entry before the target", [](const e2e::TempDir& d) {
+    return H("Ziel=Datei*\r\n" + F(d, "a.txt")) + D("eins") +
+           H("DDE-Item=I*\r\nZiel=DDE*\r\nDDE-Service=x*\r\nDDE-Server=S*\r\nDDE-Topic=T*") +
+           D("zwei") + H("Ziel=Datei*\r\n" + F(d, "c.txt")) + D("drei");
+  });
+  ExpectAgreement("missing data end swallows the next block", [](const e2e::TempDir& d) {
+    return H("Ziel=Datei*\r\n" + F(d, "a.txt")) + "(((DATASTART)))eins\r\n" +
+           H("Ziel=Datei*\r\n" + F(d, "b.txt")) + "(((DATASTART)))zwei";
+  });
+  ExpectAgreement("header followed directly by another block", [](const e2e::TempDir& d) {
+    return H("Ziel=Datei*\r\n" + F(d, "a.txt")) + H("Ziel=Datei*\r\n" + F(d, "b.txt")) +
+           D("zwei") + H("Ziel=Datei*\r\n" + F(d, "c.txt")) + D("drei");
+  });
+  ExpectAgreement("blank payload is skipped", [](const e2e::TempDir& d) {
+    return H("Ziel=Datei*\r\n" + F(d, "a.txt")) + D("   ") +
+           H("Ziel=Datei*\r\n" + F(d, "b.txt")) + D("zwei");
+  });
+  ExpectAgreement("header without end marker", [](const e2e::TempDir& d) {
+    return H("Ziel=Datei*\r\n" + F(d, "a.txt")) + D("eins") + "(((HEADERSTART)))Ziel=Datei*" +
+           F(d, "b.txt") + D("zwei");
+  });
+}
+
+TEST(QorcheckProgram, ExitStatusTellsWhetherEveryBlockIsDelivered) {
+  e2e::TempDir dir;
+  const std::string good = dir / "gut.qor";
+  const std::string bad = dir / "schlecht.qor";
+  ASSERT_TRUE(e2e::WriteFileBytes(good, H("Ziel=Zwischenablage*") + D("x")));
+  ASSERT_TRUE(e2e::WriteFileBytes(bad, H("Ziel=zwischenablage*") + D("x")));
+  const std::string checker = "\"" + e2e::BinDir() + "\\qorcheck.exe\" ";
+  EXPECT_EQ(e2e::RunCommandLine(checker + "\"" + good + "\"").exitCode, 0u);
+  EXPECT_EQ(e2e::RunCommandLine(checker + "\"" + bad + "\"").exitCode, 1u);
+  EXPECT_EQ(e2e::RunCommandLine(checker + "\"" + (dir / "fehlt.qor") + "\"").exitCode, 2u);
+}
+
+}  // namespace
