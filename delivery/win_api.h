@@ -138,6 +138,10 @@ QOR_LAZY("kernel32.dll", GlobalAddAtomA);
 QOR_LAZY("kernel32.dll", GlobalDeleteAtom);
 QOR_LAZY("kernel32.dll", GlobalGetAtomNameA);
 
+// DDE server application: running programs' paths are compared in upper case
+// by the system's rules.
+QOR_LAZY("user32.dll", CharUpperBuffA);
+
 // shell32 is not used: programs are started with CreateProcessA.
 
 }  // namespace qor::api

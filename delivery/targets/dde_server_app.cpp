@@ -1,11 +1,107 @@
-// Placeholder until the DDE server application lands.
-#include "procedures.h"
-#include "targets.h"
+// EnsureDdeServerRunning: the program that serves a DDE block runs before the
+// conversation is opened; it is looked for among the running processes by its
+// executable path and started when missing.
+#include <new>
+#include <vector>
 
-void LocateCompanionPath() {}
-bool EnsureDdeServerRunning(const std::string&) { return true; }
-int16_t GetWindowsVersionCode() { return 0; }
-std::string AddTrailingBackslash(std::string& path) {
-  if (path.empty() || path.back() != '\\') path += '\\';
-  return path;
+#include "dde_server_rules.h"
+#include "process_scan.h"
+#include "procedures.h"
+#include "qor_state.h"
+#include "targets.h"
+#include "win_owners.h"
+
+namespace {
+
+// The program has no visible window: the box belongs to no window of it.
+constexpr HWND kMessageBoxOwner = nullptr;
+
+static_assert(sizeof(OSVERSIONINFOA) == 148, "the record GetVersionExA fills");
+
+// The one place the program shows something to the user; the run halts here
+// until the box is closed.
+void ReportFailure(const std::string& path, const QorError& failure) {
+  try {
+    const std::string message = "DDE-Anwendung " + path + " " + failure.description;
+    qor::api::MessageBoxA(kMessageBoxOwner, message.c_str(), "DDE-Export", MB_OK | MB_ICONSTOP);
+    if (TraceOn) WriteTrace(message);
+  } catch (...) {
+    // Without memory for the text there is nothing left to show.
+  }
+}
+
+// Lets the program's own windows see what is queued already, without waiting
+// for anything new.
+void ProcessPendingMessages() {
+  MSG message;
+  while (qor::api::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    qor::api::TranslateMessage(&message);
+    qor::api::DispatchMessageA(&message);
+  }
+}
+
+// Starts `path` as it stands as a command line, shown without taking the
+// focus, and does not wait for it.
+bool StartServer(const std::string& path, QorError& failure) {
+  std::vector<char> commandLine(path.begin(), path.end());
+  commandLine.push_back('\0');
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_SHOWNOACTIVATE;
+  PROCESS_INFORMATION started{};
+  if (!qor::api::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                nullptr, &startup, &started)) {
+    failure = ErrorFromWin32(::GetLastError());
+    return false;
+  }
+  // The server runs on by itself; its handles are not needed.
+  qor::UniqueHandle process(started.hProcess);
+  qor::UniqueHandle thread(started.hThread);
+  ProcessPendingMessages();
+  return true;
+}
+
+}  // namespace
+
+int16_t GetWindowsVersionCode() {
+  OSVERSIONINFOA info{};
+  info.dwOSVersionInfoSize = sizeof info;
+  if (!qor::api::GetVersionExA(&info)) return 0;
+  return VersionCodeFor(info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion);
+}
+
+bool EnsureDdeServerRunning(const std::string& path) {
+  QorError failure;
+  try {
+    const int16_t code = GetWindowsVersionCode();
+    ScanOutcome outcome = ScanOutcome::Found;  // releases without a scan count as running
+    if (code >= 4 && code <= 6) {
+      outcome = ScanProcessList(path, failure);
+    } else if (code >= 1 && code <= 3) {
+      outcome = ScanSnapshot(path, failure);
+    }
+    switch (outcome) {
+      case ScanOutcome::CannotScan:
+        return false;
+      case ScanOutcome::Failed:
+        ReportFailure(path, failure);
+        return false;
+      case ScanOutcome::NotFound:
+        if (!StartServer(path, failure)) {
+          ReportFailure(path, failure);
+          return false;
+        }
+        return true;
+      case ScanOutcome::Found:
+        return true;
+    }
+  } catch (const std::bad_alloc&) {
+    try {
+      ReportFailure(path, ErrorFromNumber(qor_errors::kOutOfMemory));
+    } catch (const std::bad_alloc&) {
+      // Not even the description fits; the block is given up silently.
+    }
+  }
+  return false;
 }

@@ -1,0 +1,145 @@
+#include "dde_server_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstring>
+
+#include "targets.h"
+
+namespace {
+
+const std::string kOwn = "C:\\Programme\\QOR";
+
+std::string Companion(const std::string& value) {
+  return CompanionPathFromWorkingData(value, kOwn);
+}
+
+TEST(CompanionPath, FirstBackslashWorkDecides) {
+  EXPECT_EQ(Companion("D:\\Bib\\work\\daten"), "D:\\Bib\\bin\\dravo.exe");
+  EXPECT_EQ(Companion("C:\\x\\work\\app\\work\\d"), "C:\\x\\bin\\dravo.exe");
+  EXPECT_EQ(Companion("C:\\workspace\\x"), "C:\\bin\\dravo.exe") << "a plain substring";
+  EXPECT_EQ(Companion("\\\\srv\\anw\\work"), "\\\\srv\\anw\\bin\\dravo.exe");
+  EXPECT_EQ(Companion("x\\work"), "x\\bin\\dravo.exe") << "position 2 is the first that counts";
+}
+
+TEST(CompanionPath, WithoutAUsableWorkTheOwnDirectoryIsUsed) {
+  const std::string own = kOwn + "\\dravo.exe";
+  EXPECT_EQ(Companion("D:\\Bib\\Work\\daten"), own) << "compared case-sensitively";
+  EXPECT_EQ(Companion("\\work\\daten"), own) << "position 1 does not count";
+  EXPECT_EQ(Companion("D:\\Bib\\daten"), own);
+  EXPECT_EQ(Companion(""), own) << "key missing or empty";
+  EXPECT_EQ(Companion("C:\\"), own) << "shorter than 4 characters";
+  EXPECT_EQ(Companion("   C:\\  "), own) << "shorter than 4 once trimmed";
+  EXPECT_EQ(CompanionPathFromWorkingData("", "C:\\"), "C:\\dravo.exe") << "a drive root";
+  EXPECT_EQ(CompanionPathFromWorkingData("", ""), "\\dravo.exe");
+}
+
+TEST(CompanionPath, ValueIsTrimmedOfBlanksOnly) {
+  EXPECT_EQ(Companion("   D:\\Bib\\work\\daten   "), "D:\\Bib\\bin\\dravo.exe");
+  EXPECT_EQ(Companion("\tD:\\Bib\\work"), "\tD:\\Bib\\bin\\dravo.exe");
+  EXPECT_EQ(Companion(" \\work"), kOwn + "\\dravo.exe") << "position 1 after trimming";
+}
+
+TEST(CompanionIni, WindowsDirectoryJoinedWithTheFileName) {
+  const char buffer[255] = "C:\\windows";
+  EXPECT_EQ(CompanionIniPath(buffer, 10, 255), "C:\\windows\\ZIRARUDAZADER.INI");
+  const char root[255] = "C:\\";
+  EXPECT_EQ(CompanionIniPath(root, 3, 255), "C:\\ZIRARUDAZADER.INI");
+  const char blanks[255] = " C:\\WINNT  ";
+  EXPECT_EQ(CompanionIniPath(blanks, 11, 255), "C:\\WINNT\\ZIRARUDAZADER.INI");
+  EXPECT_EQ(CompanionIniPath(buffer, 0, 255), "") << "directory unknown";
+}
+
+TEST(CompanionIni, DirectoryThatDidNotFitIsUnknownAndNotReadBeyondTheBuffer) {
+  // GetWindowsDirectoryA then returns the size it needs, larger than the buffer.
+  char small[8];
+  std::memset(small, 'x', sizeof small);
+  EXPECT_EQ(CompanionIniPath(small, 300, sizeof small), "");
+  EXPECT_EQ(CompanionIniPath(small, 8, sizeof small), "");
+}
+
+TEST(ExecutableDirectory, KeepsTheBackslashOfADriveRootOnly) {
+  EXPECT_EQ(ExecutableDirectory("C:\\Programme\\QOR\\qor.exe"), "C:\\Programme\\QOR");
+  EXPECT_EQ(ExecutableDirectory("C:\\qor.exe"), "C:\\");
+  EXPECT_EQ(ExecutableDirectory("\\\\srv\\share\\qor.exe"), "\\\\srv\\share");
+  EXPECT_EQ(ExecutableDirectory("qor.exe"), "");
+}
+
+TEST(AddTrailingBackslash, AppendsOnlyWhenMissingAndChangesItsArgument) {
+  std::string path = "C:\\x";
+  EXPECT_EQ(AddTrailingBackslash(path), "C:\\x\\");
+  EXPECT_EQ(path, "C:\\x\\");
+  EXPECT_EQ(AddTrailingBackslash(path), "C:\\x\\");
+  std::string empty;
+  EXPECT_EQ(AddTrailingBackslash(empty), "\\");
+  std::string slash = "C:/x/";
+  EXPECT_EQ(AddTrailingBackslash(slash), "C:/x/\\") << "only a backslash counts";
+}
+
+TEST(VersionCode, ReleasesOfBothFamilies) {
+  EXPECT_EQ(VersionCodeFor(1, 4, 0), 1);
+  EXPECT_EQ(VersionCodeFor(1, 4, 10), 2);
+  EXPECT_EQ(VersionCodeFor(1, 4, 90), 3);
+  EXPECT_EQ(VersionCodeFor(2, 4, 0), 4);
+  EXPECT_EQ(VersionCodeFor(2, 4, 77), 4) << "NT 4.0 whatever the minor version";
+  EXPECT_EQ(VersionCodeFor(2, 5, 0), 5);
+  EXPECT_EQ(VersionCodeFor(2, 5, 1), 6);
+}
+
+TEST(VersionCode, EveryOtherCombinationIsZero) {
+  EXPECT_EQ(VersionCodeFor(2, 5, 2), 0) << "Server 2003";
+  EXPECT_EQ(VersionCodeFor(2, 6, 1), 0) << "Windows 7";
+  EXPECT_EQ(VersionCodeFor(2, 10, 0), 0);
+  EXPECT_EQ(VersionCodeFor(2, 3, 51), 0) << "NT 3.51";
+  EXPECT_EQ(VersionCodeFor(1, 4, 1), 0);
+  EXPECT_EQ(VersionCodeFor(1, 5, 0), 0);
+  EXPECT_EQ(VersionCodeFor(0, 4, 0), 0) << "Win32s";
+  EXPECT_EQ(VersionCodeFor(3, 4, 0), 0);
+}
+
+TEST(ScanNames, ModuleNameIsTheCopiedPartAndNeverMore) {
+  char buffer[255];
+  std::memset(buffer, ' ', sizeof buffer);
+  std::memcpy(buffer, "C:\\a.exe", 8);
+  EXPECT_EQ(ModulePathFromBuffer(buffer, 8, 255), "C:\\a.exe");
+  EXPECT_EQ(ModulePathFromBuffer(buffer, 500, 255).size(), 255u);
+}
+
+TEST(ScanNames, SnapshotNameTrimmedThenCutAtTheNul) {
+  char field[260];
+  std::memset(field, 0, sizeof field);
+  std::strcpy(field, "  C:\\BIB\\BIN\\DRAVO.EXE");
+  EXPECT_EQ(SnapshotExeName(field, sizeof field), "C:\\BIB\\BIN\\DRAVO.EXE");
+
+  std::strcpy(field, "C:\\a.exe  ");
+  EXPECT_EQ(SnapshotExeName(field, sizeof field), "C:\\a.exe  ")
+      << "blanks before the NUL are inside the trimmed text";
+
+  // What a longer earlier entry left behind the NUL is not part of the name.
+  std::memset(field, 'z', sizeof field);
+  std::strcpy(field, "C:\\b.exe");
+  EXPECT_EQ(SnapshotExeName(field, sizeof field), "C:\\b.exe");
+}
+
+TEST(ScanNames, SnapshotFieldWithoutNulStopsAtItsLastCharacter) {
+  char field[260];
+  std::memset(field, 'a', sizeof field);
+  EXPECT_EQ(SnapshotExeName(field, sizeof field), std::string(259, 'a'));
+}
+
+void AsciiUpper(std::string& text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+}
+
+TEST(PathComparison, EqualInUpperCaseAndNothingElse) {
+  EXPECT_TRUE(SamePathIgnoringCase("c:\\Bib\\bin\\dravo.exe", "C:\\BIB\\BIN\\DRAVO.EXE", AsciiUpper));
+  EXPECT_FALSE(SamePathIgnoringCase(" C:\\a.exe", "C:\\a.exe", AsciiUpper)) << "no trimming";
+  EXPECT_FALSE(SamePathIgnoringCase("C:\\a.exe", "C:\\a.exe ", AsciiUpper));
+  EXPECT_FALSE(SamePathIgnoringCase("C:\\PROGRA~1\\a.exe", "C:\\Program Files\\a.exe", AsciiUpper));
+  EXPECT_FALSE(SamePathIgnoringCase("dravo.exe", "C:\\BIB\\BIN\\DRAVO.EXE", AsciiUpper))
+      << "a name without directory never matches a full path";
+  EXPECT_FALSE(SamePathIgnoringCase("C:\\a.exe", "C:\\a.ex", AsciiUpper));
+}
+
+}  // namespace
