@@ -9,7 +9,6 @@
 namespace {
 
 constexpr std::string_view kHeaderStart = "(((HEADERSTART)))";
-constexpr std::string_view kHeaderEnd = "(((HEADEREND)))";
 constexpr std::string_view kDataStart = "(((DATASTART)))";
 constexpr std::string_view kDataEnd = "(((DATAEND)))";
 
