@@ -14,3 +14,13 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
 # Test programs run under Wine; the wrapper brings the project's own prefix and display.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tests/harness/wine-run)
+
+# Shipped binaries are built with the win32 thread model (see the launcher).
+function(qor_shipped_binary target)
+  set(launcher ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/win32-threads-launcher)
+  set_target_properties(${target} PROPERTIES
+    C_COMPILER_LAUNCHER ${launcher}
+    CXX_COMPILER_LAUNCHER ${launcher}
+    C_LINKER_LAUNCHER ${launcher}
+    CXX_LINKER_LAUNCHER ${launcher})
+endfunction()
