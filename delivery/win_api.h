@@ -142,6 +142,14 @@ QOR_LAZY("kernel32.dll", GlobalGetAtomNameA);
 // by the system's rules.
 QOR_LAZY("user32.dll", CharUpperBuffA);
 
+// Clipboard and DDE transfer (delivery/targets): Form1, the clipboard owner
+// window and the search for a DDE server
+QOR_LAZY("user32.dll", EnumWindows);
+QOR_LAZY("user32.dll", SendMessageTimeoutA);
+QOR_LAZY("user32.dll", InSendMessage);
+QOR_LAZY("kernel32.dll", GlobalSize);
+QOR_LAZY("kernel32.dll", GetModuleHandleA);
+
 // shell32 is not used: programs are started with CreateProcessA.
 
 }  // namespace qor::api

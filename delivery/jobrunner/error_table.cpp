@@ -28,6 +28,8 @@ constexpr Entry kEntries[] = {
      "Keine fremde Anwendung hat auf eine DDE-Initialisierung geantwortet"},
     {qor_errors::kDdeRefused, "Fremde Anwendung f\xFChrt DDE-Methode oder -Operation nicht aus"},
     {qor_errors::kDdeTimeout, "Zeit\xFC" "berschreitung beim Warten auf DDE-Antwort"},
+    {qor_errors::kDdeBusy, "Fremde Anwendung ist besch\xE4" "ftigt"},
+    {qor_errors::kDdeClosed, "DDE-Kanal wurde von der fremden Anwendung geschlossen"},
     {qor_errors::kDdeNoChannel, "DDE-Methode ohne offenen Kanal aufgerufen"},
     {qor_errors::kDdeLinkTopic, "Ung\xFCltiges LinkTopic"},
     {qor_errors::kDllEntryPoint, "DLL-Einsprungpunkt nicht gefunden"},

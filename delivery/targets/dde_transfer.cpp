@@ -1,4 +1,35 @@
-// Placeholder until the DDE transfer lands.
+// DDE target: the payload is poked into the target application through the
+// link of txtEXport, after the server application was made sure of.
+#include "dde_form.h"
+#include "dde_logic.h"
+#include "procedures.h"
+#include "qor_state.h"
 #include "targets.h"
 
-void PokeBlockOverDde() {}
+void PokeBlockOverDde() {
+  SetLinkMode(0);  // closes a link an earlier block left open
+  const bool serverRuns = EnsureDdeServerRunning(JobBlock.DdeService);
+  DdeLastError = QorError();
+  if (!serverRuns) return;
+
+  txtEXport.LinkTopic = JobBlock.DdeServer + "|" + JobBlock.DdeTopic;
+  txtEXport.LinkItem = JobBlock.DdeItem;
+  SetLinkMode(1);
+  if (DdeLastError.number != 0 && TraceOn) {
+    WriteTrace(DdeFailureMessage(DdeLastError));
+    DdeLastError = QorError();
+    return;
+  }
+
+  txtEXport.Text = JobBlock.DataText;
+  LinkPoke();
+  if (TraceOn) {
+    if (DdeLastError.number == 0) {
+      WriteTrace(kDdeDataSent);
+    } else {
+      WriteTrace(DdeFailureMessage(DdeLastError));
+      DdeLastError = QorError();
+    }
+  }
+  SetLinkMode(0);
+}

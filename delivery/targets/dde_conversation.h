@@ -1,0 +1,36 @@
+// Inside the DDE client end: the state of the one conversation Form1 holds and
+// the message pump that waits for the server's answers. Only the DDE files use
+// this header.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "win_api.h"
+
+struct ConversationRecord {
+  HWND server = nullptr;      // the server's window of this conversation
+  bool initiating = false;    // WM_DDE_INITIATE is being sent
+  bool adviseActive = false;  // the server accepted the automatic link
+  std::string advisedItem;    // the item of that link
+  // An answer did not come in time. The server answers in order, so that
+  // many acknowledgements still due belong to earlier requests; closing the
+  // conversation does not wait for a silent server.
+  uint32_t overdueAcks = 0;
+  bool serverSilent = false;
+  bool awaitingAck = false;
+  bool ackArrived = false;
+  uint16_t ackStatus = 0;
+  bool awaitingTerminate = false;
+  bool terminateArrived = false;
+  bool closedByServer = false;  // the server ended the conversation itself
+};
+
+extern ConversationRecord Conversation;
+
+// Form1's window, created on first use; null when it cannot be created.
+HWND Form1Window();
+
+// Dispatches window messages until `done` returns true or `timeoutMs` has
+// passed; true when done.
+bool PumpMessagesUntil(bool (*done)(), uint32_t timeoutMs);

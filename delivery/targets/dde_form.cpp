@@ -1,0 +1,152 @@
+// Form1: a hidden top-level window, never shown, that receives the server's
+// DDE messages; and the pump that keeps them flowing while an answer is due.
+#include <dde.h>
+
+#include "dde_conversation.h"
+#include "dde_form.h"
+#include "dde_logic.h"
+
+TextBoxRecord txtEXport;
+QorError DdeLastError;
+ConversationRecord Conversation;
+
+namespace {
+
+constexpr char kForm1Class[] = "QorForm1";
+constexpr uint16_t kPositiveAck = 0x8000;  // DDEACK.fAck
+
+// Global atoms are 0xC000 to 0xFFFF; anything else is not one to delete.
+void DeleteAtomValue(UINT_PTR value) {
+  if (value >= 0xC000 && value <= 0xFFFF) qor::api::GlobalDeleteAtom(static_cast<ATOM>(value));
+}
+
+// The answer to WM_DDE_INITIATE is sent, not posted, and its lParam holds two
+// atoms that the server added for us. The first server to answer gets the
+// conversation; any other is told at once that it is not wanted.
+void OnInitiateAck(HWND form, HWND server, LPARAM lParam) {
+  DeleteAtomValue(LOWORD(lParam));
+  DeleteAtomValue(HIWORD(lParam));
+  if (Conversation.initiating && Conversation.server == nullptr) {
+    Conversation.server = server;
+  } else {
+    qor::api::PostMessageA(server, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(form), 0);
+  }
+}
+
+void OnAck(HWND from, LPARAM lParam) {
+  UINT_PTR status = 0;
+  UINT_PTR item = 0;
+  qor::api::UnpackDDElParam(WM_DDE_ACK, lParam, &status, &item);
+  qor::api::FreeDDElParam(WM_DDE_ACK, lParam);
+  DeleteAtomValue(item);
+  if (from != Conversation.server) return;  // a conversation given up already
+  if (Conversation.overdueAcks > 0) {
+    --Conversation.overdueAcks;  // the late answer to a request given up on
+    return;
+  }
+  if (Conversation.awaitingAck && !Conversation.ackArrived) {
+    Conversation.ackArrived = true;
+    Conversation.ackStatus = static_cast<uint16_t>(status);
+  }
+}
+
+// Data the server sends over the automatic link replaces the text.
+void OnData(HWND form, HWND from, LPARAM lParam) {
+  UINT_PTR handle = 0;
+  UINT_PTR item = 0;
+  qor::api::UnpackDDElParam(WM_DDE_DATA, lParam, &handle, &item);
+  const HGLOBAL data = reinterpret_cast<HGLOBAL>(handle);
+  bool ackRequested = false;
+  bool release = false;
+  if (data != nullptr) {
+    if (auto* value = static_cast<DDEDATA*>(qor::api::GlobalLock(data))) {
+      ackRequested = value->fAckReq;
+      release = value->fRelease;
+      const size_t size = qor::api::GlobalSize(data);
+      const size_t offset = offsetof(DDEDATA, Value);
+      if (from == Conversation.server && value->cfFormat == CF_TEXT && size > offset) {
+        txtEXport.Text = TextFromValue(reinterpret_cast<const char*>(value) + offset, size - offset);
+      }
+      qor::api::GlobalUnlock(data);
+    }
+  }
+  bool itemPassedOn = false;
+  if (ackRequested) {
+    const LPARAM ack =
+        qor::api::ReuseDDElParam(lParam, WM_DDE_DATA, WM_DDE_ACK, kPositiveAck, item);
+    itemPassedOn = qor::api::PostMessageA(from, WM_DDE_ACK, reinterpret_cast<WPARAM>(form), ack);
+    if (!itemPassedOn) qor::api::FreeDDElParam(WM_DDE_ACK, ack);
+  } else {
+    qor::api::FreeDDElParam(WM_DDE_DATA, lParam);
+  }
+  if (!itemPassedOn) DeleteAtomValue(item);
+  // With a positive answer the data is the receiver's to free when the server
+  // asked for that.
+  if (release && data != nullptr) qor::api::GlobalFree(data);
+}
+
+void OnTerminate(HWND form, HWND from) {
+  if (from != Conversation.server) return;  // the answer to a conversation ended before
+  if (Conversation.awaitingTerminate) {
+    Conversation.terminateArrived = true;
+    return;
+  }
+  // The server ends the conversation: it is answered and the link is gone.
+  qor::api::PostMessageA(from, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(form), 0);
+  Conversation.closedByServer = true;
+  Conversation.adviseActive = false;
+}
+
+LRESULT CALLBACK Form1Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  const HWND from = reinterpret_cast<HWND>(wParam);
+  switch (message) {
+    case WM_DDE_ACK:
+      if (qor::api::InSendMessage()) {
+        OnInitiateAck(window, from, lParam);
+      } else {
+        OnAck(from, lParam);
+      }
+      return 0;
+    case WM_DDE_DATA:
+      OnData(window, from, lParam);
+      return 0;
+    case WM_DDE_TERMINATE:
+      OnTerminate(window, from);
+      return 0;
+    default:
+      return qor::api::DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+}  // namespace
+
+HWND Form1Window() {
+  static HWND form = nullptr;
+  if (form != nullptr) return form;
+  const HINSTANCE instance = qor::api::GetModuleHandleA(nullptr);
+  WNDCLASSA windowClass{};
+  windowClass.lpfnWndProc = Form1Procedure;
+  windowClass.hInstance = instance;
+  windowClass.lpszClassName = kForm1Class;
+  qor::api::RegisterClassA(&windowClass);
+  // Never shown: no WS_VISIBLE, and nothing here ever calls ShowWindow.
+  form = qor::api::CreateWindowExA(0, kForm1Class, "Form1", WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
+                                   nullptr, instance, nullptr);
+  return form;
+}
+
+bool PumpMessagesUntil(bool (*done)(), uint32_t timeoutMs) {
+  const uint32_t start = qor::api::GetTickCount();
+  for (;;) {
+    MSG message;
+    while (qor::api::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      qor::api::TranslateMessage(&message);
+      qor::api::DispatchMessageA(&message);
+      if (done()) return true;
+    }
+    if (done()) return true;
+    const uint32_t left = RemainingMs(start, qor::api::GetTickCount(), timeoutMs);
+    if (left == 0) return false;
+    qor::api::MsgWaitForMultipleObjects(0, nullptr, FALSE, left, QS_ALLINPUT);
+  }
+}

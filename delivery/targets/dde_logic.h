@@ -1,0 +1,32 @@
+// The parts of the DDE transfer that need no Windows API: the link topic, the
+// answers of the server and the trace texts.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "error_table.h"
+
+// Splits "application|topic" at its first "|". DDE application names are
+// program names and never hold a "|"; a topic may. False when the bar is
+// missing or either side is empty: no conversation can be asked for then.
+bool SplitLinkTopic(std::string_view linkTopic, std::string& application, std::string& topic);
+
+// The error a WM_DDE_ACK status word stands for: 0 for a positive answer,
+// kDdeBusy when the server was busy, kDdeRefused otherwise.
+int16_t AckErrorNumber(uint16_t status);
+
+// Milliseconds for a link time-out in tenths of a second; none below zero.
+uint32_t LinkTimeoutMs(int16_t tenths);
+
+// Milliseconds left of `limitMs` since `startTick`, as GetTickCount counts
+// (wrapping after 49.7 days): 0 once the limit is reached.
+uint32_t RemainingMs(uint32_t startTick, uint32_t nowTick, uint32_t limitMs);
+
+// The bytes of a CF_TEXT value: up to its first NUL, at most `size` bytes.
+std::string TextFromValue(const char* value, size_t size);
+
+// Trace messages of the DDE branch.
+extern const char kDdeDataSent[];
+std::string DdeFailureMessage(const QorError& error);
