@@ -149,6 +149,8 @@ QOR_LAZY("user32.dll", SendMessageTimeoutA);
 QOR_LAZY("user32.dll", InSendMessage);
 QOR_LAZY("kernel32.dll", GlobalSize);
 QOR_LAZY("kernel32.dll", GetModuleHandleA);
+QOR_LAZY("kernel32.dll", MultiByteToWideChar);
+QOR_LAZY("kernel32.dll", WideCharToMultiByte);
 
 // shell32 is not used: programs are started with CreateProcessA.
 

@@ -122,7 +122,7 @@ HWND TestWindow() {
   return window;
 }
 
-bool PutBitmapAndText(const std::string& text) {
+bool PutBitmapAndText(const std::string& text, bool unicodeToo) {
   if (!OpenClipboard(TestWindow())) return false;
   bool ok = EmptyClipboard() != FALSE;
   const DWORD pixels[64] = {0x00FF0000, 0x0000FF00, 0x000000FF};
@@ -138,16 +138,27 @@ bool PutBitmapAndText(const std::string& text) {
       ok = SetClipboardData(CF_TEXT, memory) != nullptr;
     }
   }
+  if (ok && !text.empty() && unicodeToo) {
+    const std::wstring wide(text.begin(), text.end());  // ASCII texts only
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (wide.size() + 1) * sizeof(wchar_t));
+    wchar_t* chars = memory != nullptr ? static_cast<wchar_t*>(GlobalLock(memory)) : nullptr;
+    ok = chars != nullptr;
+    if (ok) {
+      std::memcpy(chars, wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
+      GlobalUnlock(memory);
+      ok = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+    }
+  }
   CloseClipboard();
   return ok;
 }
 
 bool ClipboardHas(UINT format) { return IsClipboardFormatAvailable(format) != FALSE; }
 
-bool ClipboardText(std::string& text) {
+bool ClipboardText(std::string& text, UINT format) {
   if (!OpenClipboard(TestWindow())) return false;
   bool ok = false;
-  if (HANDLE memory = GetClipboardData(CF_TEXT)) {
+  if (HANDLE memory = GetClipboardData(format)) {
     const SIZE_T size = GlobalSize(memory);
     if (const char* bytes = static_cast<const char*>(GlobalLock(memory))) {
       const void* nul = std::memchr(bytes, '\0', size);
