@@ -1,0 +1,538 @@
+// CheckMimeType of the real qor_set_dll.dll, loaded as the installer loads it,
+// against shaped registry keys and setup.ini files.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "box_watcher.h"
+#include "measured_call.h"
+#include "qor_set_dll.h"
+#include "registry_state.h"
+
+namespace {
+
+using namespace setup_test;
+
+constexpr char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\QOR.exe";
+constexpr char kFileType[] = ".qor";
+constexpr char kOtherClass[] = "QorTest.OtherClass";
+constexpr char kOtherCommand[] = "QorTest.OtherClass\\shell\\open\\command";
+
+constexpr char kDowngradeTail[] =
+    ".\nUm eine \xE4ltere QOR-Version zu installieren, muss das neuere QOR zuvor "
+    "deinstalliert werden.";
+constexpr char kConflictHead[] = "Der qor-Mime-Type-Eintrag wird bereits verwendet.\n";
+constexpr char kConflictTail[] = "Soll der vorhandene Eintrag \xFC" "berschrieben werden?";
+
+constexpr size_t kInstallDirSize = 256;
+constexpr size_t kGuard = 64;
+constexpr char kGuardByte = '\xA5';
+constexpr char kUntouched[] = "C:\\caller\\default";
+
+// The keys CheckMimeType opens, by the ends of their full names.
+const std::vector<std::wstring>& LibraryKeys() {
+  static const std::vector<std::wstring> keys = {L"\\App Paths\\QOR.exe", L"\\.qor",
+                                                 L"\\shell\\open\\command"};
+  return keys;
+}
+
+std::string Downgrade(const std::string& installed, const std::string& setup) {
+  return "Die installierte Version " + installed + " ist neuer als die aktuelle Version " +
+         setup + kDowngradeTail;
+}
+
+HMODULE Library() {
+  static HMODULE library = [] {
+    char exe[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, exe, sizeof exe);
+    std::string dir(exe, length);
+    dir.erase(dir.find_last_of('\\') + 1);
+    return LoadLibraryA((dir + "qor_set_dll.dll").c_str());
+  }();
+  return library;
+}
+
+void MakeDirectories(const std::string& path) {
+  for (size_t pos = path.find('\\', 3); ; pos = path.find('\\', pos + 1)) {
+    CreateDirectoryA(path.substr(0, pos).c_str(), nullptr);
+    if (pos == std::string::npos) break;
+  }
+}
+
+void RemoveTree(const std::string& dir) {
+  WIN32_FIND_DATAA entry;
+  const HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &entry);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = entry.cFileName;
+      if (name == "." || name == "..") continue;
+      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(dir + "\\" + name);
+      } else {
+        DeleteFileA((dir + "\\" + name).c_str());
+      }
+    } while (FindNextFileA(find, &entry));
+    FindClose(find);
+  }
+  RemoveDirectoryA(dir.c_str());
+}
+
+struct Outcome {
+  bool result = false;
+  std::string installDir;  // up to its terminator
+  std::vector<SeenBox> boxes;
+};
+
+class CheckMimeTypeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(Library(), nullptr) << "qor_set_dll.dll not loadable: " << GetLastError();
+    function_ = reinterpret_cast<const void*>(GetProcAddress(Library(), "CheckMimeType"));
+    ASSERT_NE(function_, nullptr);
+    savedAppPaths_ = SaveKey(HKEY_LOCAL_MACHINE, kAppPaths);
+    savedFileType_ = SaveKey(HKEY_CLASSES_ROOT, kFileType);
+    savedClass_ = SaveKey(HKEY_CLASSES_ROOT, kOtherClass);
+    DeleteKey(HKEY_LOCAL_MACHINE, kAppPaths);
+    DeleteKey(HKEY_CLASSES_ROOT, kFileType);
+    DeleteKey(HKEY_CLASSES_ROOT, kOtherClass);
+
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    base_ = std::string(temp) + "qor_set_dll_tests";
+    RemoveTree(base_);
+    sourceDir_ = base_ + "\\source";
+    MakeDirectories(sourceDir_);
+  }
+
+  void TearDown() override {
+    RestoreKey(HKEY_LOCAL_MACHINE, kAppPaths, savedAppPaths_);
+    RestoreKey(HKEY_CLASSES_ROOT, kFileType, savedFileType_);
+    RestoreKey(HKEY_CLASSES_ROOT, kOtherClass, savedClass_);
+    RemoveTree(base_);
+  }
+
+  static void Installed(const char* version, const char* path) {
+    CreateKey(HKEY_LOCAL_MACHINE, kAppPaths);
+    if (version != nullptr) SetString(HKEY_LOCAL_MACHINE, kAppPaths, "Version", version);
+    if (path != nullptr) SetString(HKEY_LOCAL_MACHINE, kAppPaths, "Path", path);
+  }
+
+  static void WriteSetupIni(const std::string& dir, const std::string& productVersionLine) {
+    std::ofstream ini(dir + "\\setup.ini", std::ios::binary);
+    ini << "[Startup]\r\n" << productVersionLine << "\r\n";
+  }
+
+  // Calls through plain pushes, InstallDir inside a guarded buffer, and checks
+  // what every call must hold: the callee removed its 20 bytes, the result is
+  // a one-byte boolean, nothing around InstallDir was written, and no
+  // registry key was left open.
+  Outcome Call(const char* sourceDir, int yesNoAnswer = IDNO, bool withInstallDir = true) {
+    std::vector<char> buffer(kGuard + kInstallDirSize + kGuard, kGuardByte);
+    char* installDir = buffer.data() + kGuard;
+    std::memcpy(installDir, kUntouched, sizeof kUntouched);
+
+    const uint32_t arguments[5] = {0x11111111u, reinterpret_cast<uint32_t>(sourceDir), 0x33333333u,
+                                   withInstallDir ? reinterpret_cast<uint32_t>(installDir) : 0u,
+                                   0x55555555u};
+    Outcome outcome;
+    MeasuredCall call;
+    {
+      BoxWatcher watcher("QOR-Setup", yesNoAnswer);
+      call = CallFiveArguments(function_, arguments);
+      outcome.boxes = watcher.Stop();
+    }
+    EXPECT_EQ(OpenKeysNamed(LibraryKeys()).size(), 0u) << "registry keys left open";
+    EXPECT_EQ(call.stackOffset, 0) << "the callee did not remove its 20 bytes of arguments";
+    const uint8_t result = static_cast<uint8_t>(call.eax & 0xFF);
+    EXPECT_TRUE(result == 0 || result == 1) << "result byte " << int(result);
+    outcome.result = result == 1;
+
+    for (size_t i = 0; i < kGuard; ++i) {
+      EXPECT_EQ(buffer[i], kGuardByte) << "written before InstallDir at " << i;
+      EXPECT_EQ(buffer[kGuard + kInstallDirSize + i], kGuardByte) << "written after InstallDir";
+    }
+    const void* end = std::memchr(installDir, '\0', kInstallDirSize);
+    EXPECT_NE(end, nullptr) << "InstallDir left without a terminator";
+    if (end != nullptr) outcome.installDir.assign(installDir);
+    return outcome;
+  }
+
+  Outcome Call(const std::string& sourceDir, int yesNoAnswer = IDNO) {
+    return Call(sourceDir.c_str(), yesNoAnswer);
+  }
+
+  static void ExpectNoBox(const Outcome& outcome) {
+    EXPECT_TRUE(outcome.boxes.empty()) << "box shown: " << outcome.boxes.front().text;
+  }
+
+  static void ExpectDowngradeBox(const Outcome& outcome, const std::string& text) {
+    EXPECT_FALSE(outcome.result);
+    EXPECT_EQ(outcome.installDir, kUntouched);
+    ASSERT_EQ(outcome.boxes.size(), 1u);
+    const SeenBox& box = outcome.boxes[0];
+    EXPECT_EQ(box.text, text);
+    EXPECT_TRUE(box.okButton);
+    EXPECT_FALSE(box.yesButton || box.noButton || box.cancelButton);
+    EXPECT_FALSE(box.icon);
+    EXPECT_TRUE(box.topmost) << "not system-modal";
+  }
+
+  static void ExpectConflictQuestion(const Outcome& outcome, const std::string& text) {
+    EXPECT_EQ(outcome.installDir, kUntouched);
+    ASSERT_EQ(outcome.boxes.size(), 1u);
+    const SeenBox& box = outcome.boxes[0];
+    EXPECT_EQ(box.text, text);
+    EXPECT_TRUE(box.yesButton && box.noButton);
+    EXPECT_FALSE(box.okButton || box.cancelButton);
+    EXPECT_TRUE(box.icon);
+    EXPECT_TRUE(box.topmost) << "not system-modal";
+  }
+
+  const void* function_ = nullptr;
+  std::string base_;
+  std::string sourceDir_;
+
+ private:
+  KeySnapshot savedAppPaths_;
+  KeySnapshot savedFileType_;
+  KeySnapshot savedClass_;
+};
+
+TEST_F(CheckMimeTypeTest, ExportedByNameAndOrdinalOneOnly) {
+  EXPECT_EQ(reinterpret_cast<const void*>(GetProcAddress(Library(), MAKEINTRESOURCEA(1))),
+            function_);
+  EXPECT_EQ(GetProcAddress(Library(), MAKEINTRESOURCEA(2)), nullptr);
+  EXPECT_EQ(GetProcAddress(Library(), "CheckMimeType@20"), nullptr);
+  EXPECT_EQ(GetProcAddress(Library(), "_CheckMimeType@20"), nullptr);
+}
+
+TEST_F(CheckMimeTypeTest, TypedStdcallPointerGivesTheSameAnswers) {
+  const auto typed = reinterpret_cast<CheckMimeTypeProc>(function_);
+  Installed("2.9", "C:\\QOR");
+  WriteSetupIni(sourceDir_, "ProductVersion=2.10");
+  char installDir[kInstallDirSize] = "unchanged";
+  {
+    BoxWatcher watcher("QOR-Setup", IDNO);
+    EXPECT_EQ(typed(0, sourceDir_.c_str(), 0, installDir, 0), 0);
+    EXPECT_EQ(watcher.Stop().size(), 1u);
+  }
+  EXPECT_STREQ(installDir, "unchanged");
+  Installed("2.10", nullptr);
+  EXPECT_EQ(typed(0, sourceDir_.c_str(), 0, installDir, 0), 1);
+  EXPECT_STREQ(installDir, "C:\\QOR");
+}
+
+struct VersionCase {
+  const char* installed;
+  const char* setup;
+  bool downgrade;
+};
+
+class VersionCheckTest : public CheckMimeTypeTest,
+                         public ::testing::WithParamInterface<VersionCase> {};
+
+TEST_P(VersionCheckTest, ComparesBytesAndHandsBackPath) {
+  const VersionCase& c = GetParam();
+  Installed(c.installed, "C:\\Programme\\QOR");
+  WriteSetupIni(sourceDir_, std::string("ProductVersion=") + c.setup);
+  const Outcome outcome = Call(sourceDir_);
+  if (c.downgrade) {
+    ExpectDowngradeBox(outcome, Downgrade(c.installed, c.setup));
+  } else {
+    ExpectNoBox(outcome);
+    EXPECT_TRUE(outcome.result);
+    EXPECT_EQ(outcome.installDir, "C:\\Programme\\QOR");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, VersionCheckTest,
+                         ::testing::Values(VersionCase{"2.9", "2.10", true},
+                                           VersionCase{"2.10", "2.9", false},
+                                           VersionCase{"2.1.5", "2.1", true},
+                                           VersionCase{"2.1", "2.1.5", false},
+                                           VersionCase{"2.1", "2.1", false},
+                                           VersionCase{"1.0.0", "1.0.1", false}));
+
+TEST_F(CheckMimeTypeTest, DowngradeMessageBytes) {
+  Installed("2.9", "C:\\QOR");
+  WriteSetupIni(sourceDir_, "ProductVersion=2.10");
+  ExpectDowngradeBox(Call(sourceDir_),
+                     "Die installierte Version 2.9 ist neuer als die aktuelle Version 2.10.\n"
+                     "Um eine \xE4ltere QOR-Version zu installieren, muss das neuere QOR zuvor "
+                     "deinstalliert werden.");
+}
+
+TEST_F(CheckMimeTypeTest, VersionCheckPassesWithoutAnythingToCompare) {
+  // No "Version": never newer.
+  Installed(nullptr, "C:\\A");
+  WriteSetupIni(sourceDir_, "ProductVersion=0.1");
+  Outcome outcome = Call(sourceDir_);
+  ExpectNoBox(outcome);
+  EXPECT_TRUE(outcome.result);
+  EXPECT_EQ(outcome.installDir, "C:\\A");
+
+  // "ProductVersion" present but empty.
+  Installed("2.1", "C:\\B");
+  WriteSetupIni(sourceDir_, "ProductVersion=");
+  outcome = Call(sourceDir_);
+  ExpectNoBox(outcome);
+  EXPECT_TRUE(outcome.result);
+  EXPECT_EQ(outcome.installDir, "C:\\B");
+
+  // No "ProductVersion" key, then no setup.ini at all.
+  WriteSetupIni(sourceDir_, "Other=0.1");
+  outcome = Call(sourceDir_);
+  ExpectNoBox(outcome);
+  EXPECT_TRUE(outcome.result);
+  DeleteFileA((sourceDir_ + "\\setup.ini").c_str());
+  outcome = Call(sourceDir_);
+  ExpectNoBox(outcome);
+  EXPECT_TRUE(outcome.result);
+  EXPECT_EQ(outcome.installDir, "C:\\B");
+}
+
+TEST_F(CheckMimeTypeTest, SourceDirEndingInBackslashStillFindsSetupIni) {
+  Installed("2.1", "C:\\QOR");
+  WriteSetupIni(sourceDir_, "ProductVersion=2.0");
+  ExpectDowngradeBox(Call(sourceDir_ + "\\"), Downgrade("2.1", "2.0"));
+}
+
+TEST_F(CheckMimeTypeTest, EmptyOrMissingPathLeavesInstallDirAlone) {
+  Installed("2.1", "");
+  WriteSetupIni(sourceDir_, "ProductVersion=2.2");
+  Outcome outcome = Call(sourceDir_);
+  EXPECT_TRUE(outcome.result);
+  EXPECT_EQ(outcome.installDir, kUntouched);
+  DeleteKey(HKEY_LOCAL_MACHINE, kAppPaths);
+  Installed("2.1", nullptr);
+  outcome = Call(sourceDir_);
+  EXPECT_TRUE(outcome.result);
+  EXPECT_EQ(outcome.installDir, kUntouched);
+  ExpectNoBox(outcome);
+}
+
+TEST_F(CheckMimeTypeTest, ExpandablePathIsTakenLiterally) {
+  Installed("2.1", nullptr);
+  SetValueBytes(HKEY_LOCAL_MACHINE, kAppPaths, "Path", REG_EXPAND_SZ,
+                std::string("%ProgramFiles%\\QOR", 19));
+  const Outcome outcome = Call(sourceDir_);
+  EXPECT_TRUE(outcome.result);
+  EXPECT_EQ(outcome.installDir, "%ProgramFiles%\\QOR");
+}
+
+TEST_F(CheckMimeTypeTest, InstalledProgramMeansNoQuestionAboutTheFileType) {
+  SetString(HKEY_CLASSES_ROOT, kFileType, nullptr, kOtherClass);
+  SetString(HKEY_CLASSES_ROOT, kOtherCommand, nullptr, "other.exe %1");
+  Installed("2.1", "C:\\QOR");
+  const Outcome outcome = Call(sourceDir_);
+  ExpectNoBox(outcome);
+  EXPECT_TRUE(outcome.result);
+}
+
+TEST_F(CheckMimeTypeTest, FreeFileTypeAndNoInstallationGoOnSilently) {
+  const Outcome outcome = Call(sourceDir_);
+  ExpectNoBox(outcome);
+  EXPECT_TRUE(outcome.result);
+  EXPECT_EQ(outcome.installDir, kUntouched);
+}
+
+TEST_F(CheckMimeTypeTest, ConflictShowsTheOpenCommandAndFollowsTheAnswer) {
+  SetString(HKEY_CLASSES_ROOT, kFileType, nullptr, kOtherClass);
+  SetString(HKEY_CLASSES_ROOT, kOtherCommand, nullptr, "\"C:\\Other\\other.exe\" \"%1\"");
+  const std::string text = std::string(kConflictHead) +
+                           "(Programmverweis: \"C:\\Other\\other.exe\" \"%1\")\n" + kConflictTail;
+  Outcome outcome = Call(sourceDir_, IDYES);
+  ExpectConflictQuestion(outcome, text);
+  EXPECT_TRUE(outcome.result);
+  outcome = Call(sourceDir_, IDNO);
+  ExpectConflictQuestion(outcome, text);
+  EXPECT_FALSE(outcome.result);
+}
+
+TEST_F(CheckMimeTypeTest, ConflictWithoutCommandKeyShowsTheClassName) {
+  SetString(HKEY_CLASSES_ROOT, kFileType, nullptr, kOtherClass);
+  CreateKey(HKEY_CLASSES_ROOT, kOtherClass);
+  const Outcome outcome = Call(sourceDir_, IDYES);
+  ExpectConflictQuestion(outcome, std::string(kConflictHead) + "(Programmverweis: " +
+                                      kOtherClass + ")\n" + kConflictTail);
+  EXPECT_TRUE(outcome.result);
+}
+
+TEST_F(CheckMimeTypeTest, ConflictWithoutClassHasTwoLines) {
+  const std::string twoLines = std::string(kConflictHead) + kConflictTail;
+  CreateKey(HKEY_CLASSES_ROOT, kFileType);
+  Outcome outcome = Call(sourceDir_, IDNO);
+  ExpectConflictQuestion(outcome, twoLines);
+  EXPECT_FALSE(outcome.result);
+
+  SetString(HKEY_CLASSES_ROOT, kFileType, nullptr, "");
+  outcome = Call(sourceDir_, IDYES);
+  ExpectConflictQuestion(outcome, twoLines);
+  EXPECT_TRUE(outcome.result);
+
+  // A command key whose default value is missing.
+  SetString(HKEY_CLASSES_ROOT, kFileType, nullptr, kOtherClass);
+  CreateKey(HKEY_CLASSES_ROOT, kOtherCommand);
+  outcome = Call(sourceDir_, IDYES);
+  ExpectConflictQuestion(outcome, twoLines);
+}
+
+TEST_F(CheckMimeTypeTest, BoxIsOwnedByTheFocusWindow) {
+  const HWND window = CreateWindowExA(0, "STATIC", "installer", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                      0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(window, nullptr);
+  SetForegroundWindow(window);
+  SetFocus(window);
+  ASSERT_EQ(GetFocus(), window);
+  CreateKey(HKEY_CLASSES_ROOT, kFileType);
+  const Outcome outcome = Call(sourceDir_, IDYES);
+  DestroyWindow(window);
+  ASSERT_EQ(outcome.boxes.size(), 1u);
+  EXPECT_EQ(outcome.boxes[0].owner, window);
+}
+
+TEST_F(CheckMimeTypeTest, CallsAreIndependent) {
+  Installed("3.0", "C:\\Neu");
+  WriteSetupIni(sourceDir_, "ProductVersion=2.0");
+  ExpectDowngradeBox(Call(sourceDir_), Downgrade("3.0", "2.0"));
+  WriteSetupIni(sourceDir_, "ProductVersion=3.1");
+  Outcome outcome = Call(sourceDir_);
+  ExpectNoBox(outcome);
+  EXPECT_TRUE(outcome.result);
+  EXPECT_EQ(outcome.installDir, "C:\\Neu");
+  DeleteKey(HKEY_LOCAL_MACHINE, kAppPaths);
+  CreateKey(HKEY_CLASSES_ROOT, kFileType);
+  outcome = Call(sourceDir_, IDNO);
+  EXPECT_FALSE(outcome.result);
+  EXPECT_EQ(outcome.installDir, kUntouched);
+}
+
+TEST_F(CheckMimeTypeTest, NullSourceDirCountsAsNoSetupIni) {
+  Installed("2.1", "C:\\QOR");
+  const Outcome outcome = Call(nullptr);
+  ExpectNoBox(outcome);
+  EXPECT_TRUE(outcome.result);
+  EXPECT_EQ(outcome.installDir, "C:\\QOR");
+}
+
+TEST_F(CheckMimeTypeTest, NullInstallDirIsNotWritten) {
+  Installed("2.1", "C:\\QOR");
+  WriteSetupIni(sourceDir_, "ProductVersion=2.2");
+  Outcome outcome = Call(sourceDir_.c_str(), IDNO, false);
+  EXPECT_TRUE(outcome.result);
+  EXPECT_EQ(outcome.installDir, kUntouched);
+  WriteSetupIni(sourceDir_, "ProductVersion=2.0");
+  outcome = Call(sourceDir_.c_str(), IDNO, false);
+  EXPECT_FALSE(outcome.result);
+  EXPECT_EQ(outcome.boxes.size(), 1u);
+}
+
+TEST_F(CheckMimeTypeTest, LongSourceDirIsReadWholeOrNotAtAll) {
+  // 246 characters: the profile path no longer fits 256 bytes, but it is a
+  // valid path and its setup.ini is the one read.
+  std::string longDir = sourceDir_;
+  while (longDir.size() < 246) {
+    longDir += "\\" + std::string(std::min<size_t>(40, 246 - longDir.size() - 1), 'd');
+  }
+  ASSERT_EQ(longDir.size(), 246u);
+  MakeDirectories(longDir);
+  WriteSetupIni(longDir, "ProductVersion=2.0");
+  Installed("2.1", "C:\\QOR");
+  ExpectDowngradeBox(Call(longDir), Downgrade("2.1", "2.0"));
+
+  // A directory too long for any profile path: as if there were no setup.ini,
+  // never a cut path that could name another file.
+  const std::string cutToSetupIni = base_ + "\\" + std::string(300 - base_.size(), 'e');
+  WriteSetupIni(base_, "ProductVersion=1.0");
+  Outcome outcome = Call(cutToSetupIni);
+  ExpectNoBox(outcome);
+  EXPECT_TRUE(outcome.result);
+  EXPECT_EQ(outcome.installDir, "C:\\QOR");
+  outcome = Call(std::string(5000, 'x'));
+  ExpectNoBox(outcome);
+  EXPECT_TRUE(outcome.result);
+}
+
+TEST_F(CheckMimeTypeTest, PathOf255CharactersFillsInstallDirExactly) {
+  const std::string path = "C:\\" + std::string(252, 'p');
+  Installed("2.1", path.c_str());
+  const Outcome outcome = Call(sourceDir_);
+  EXPECT_TRUE(outcome.result);
+  EXPECT_EQ(outcome.installDir, path);
+}
+
+TEST_F(CheckMimeTypeTest, PathThatDoesNotFitIsNeverCut) {
+  Installed("2.1", ("C:\\" + std::string(253, 'p')).c_str());
+  Outcome outcome = Call(sourceDir_);
+  EXPECT_TRUE(outcome.result);
+  EXPECT_EQ(outcome.installDir, kUntouched);
+
+  // 256 bytes without a terminator.
+  SetValueBytes(HKEY_LOCAL_MACHINE, kAppPaths, "Path", REG_BINARY, std::string(256, 'q'));
+  outcome = Call(sourceDir_);
+  EXPECT_TRUE(outcome.result);
+  EXPECT_EQ(outcome.installDir, kUntouched);
+  SetValueBytes(HKEY_LOCAL_MACHINE, kAppPaths, "Path", REG_SZ, std::string(256, 'q'));
+  outcome = Call(sourceDir_);
+  EXPECT_EQ(outcome.installDir, kUntouched);
+}
+
+TEST_F(CheckMimeTypeTest, ValueWithoutTerminatorEndsAtItsLength) {
+  Installed("2.1", nullptr);
+  SetValueBytes(HKEY_LOCAL_MACHINE, kAppPaths, "Path", REG_BINARY, "C:\\NoTerm");
+  Outcome outcome = Call(sourceDir_);
+  EXPECT_EQ(outcome.installDir, "C:\\NoTerm");
+  SetValueBytes(HKEY_LOCAL_MACHINE, kAppPaths, "Version", REG_BINARY, "3.0");
+  WriteSetupIni(sourceDir_, "ProductVersion=2.0");
+  ExpectDowngradeBox(Call(sourceDir_), Downgrade("3.0", "2.0"));
+}
+
+TEST_F(CheckMimeTypeTest, OverlongVersionsAndReferences) {
+  // An installed version that does not fit reads as missing: no comparison.
+  Installed(std::string(300, '9').c_str(), "C:\\QOR");
+  WriteSetupIni(sourceDir_, "ProductVersion=1.0");
+  Outcome outcome = Call(sourceDir_);
+  ExpectNoBox(outcome);
+  EXPECT_TRUE(outcome.result);
+  EXPECT_EQ(outcome.installDir, "C:\\QOR");
+
+  // A setup version that does not fit is cut to 255 characters by the profile read.
+  Installed("9", "C:\\QOR");
+  WriteSetupIni(sourceDir_, "ProductVersion=" + std::string(300, '1'));
+  ExpectDowngradeBox(Call(sourceDir_), Downgrade("9", std::string(255, '1')));
+
+  // Class name and command line that do not fit: no "Programmverweis" line.
+  DeleteKey(HKEY_LOCAL_MACHINE, kAppPaths);
+  const std::string twoLines = std::string(kConflictHead) + kConflictTail;
+  SetString(HKEY_CLASSES_ROOT, kFileType, nullptr, std::string(300, 'c'));
+  ExpectConflictQuestion(Call(sourceDir_, IDNO), twoLines);
+  SetString(HKEY_CLASSES_ROOT, kFileType, nullptr, kOtherClass);
+  SetString(HKEY_CLASSES_ROOT, kOtherCommand, nullptr, std::string(300, 'x'));
+  ExpectConflictQuestion(Call(sourceDir_, IDNO), twoLines);
+}
+
+TEST_F(CheckMimeTypeTest, KeyProbeSeesAKeyLeftOpen) {
+  // The check that every call closes its keys is only worth something if the
+  // probe finds an open one.
+  Installed("2.1", nullptr);
+  SetString(HKEY_CLASSES_ROOT, kOtherCommand, nullptr, "x");
+  HKEY appPaths = nullptr;
+  HKEY command = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kAppPaths, 0, KEY_READ, &appPaths), ERROR_SUCCESS);
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, kOtherCommand, 0, KEY_READ, &command),
+            ERROR_SUCCESS);
+  const std::map<uintptr_t, std::wstring> open = OpenKeysNamed(LibraryKeys());
+  RegCloseKey(appPaths);
+  RegCloseKey(command);
+  EXPECT_EQ(open.size(), 2u);
+  EXPECT_EQ(open.count(reinterpret_cast<uintptr_t>(appPaths)), 1u);
+  EXPECT_EQ(open.count(reinterpret_cast<uintptr_t>(command)), 1u);
+  EXPECT_TRUE(OpenKeysNamed(LibraryKeys()).empty());
+}
+
+}  // namespace

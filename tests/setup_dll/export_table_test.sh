@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# export_table_test.sh DLL
+# The setup library exports exactly one function, "CheckMimeType", undecorated,
+# at ordinal 1, and imports nothing but system libraries (static runtime).
+set -uo pipefail
+dll=$1
+objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+dump=$("$objdump" -p "$dll") || { echo "FAIL: $objdump could not read $dll"; exit 1; }
+
+base=$(awk '/^Ordinal Base/ {print $3}' <<<"$dump")
+addresses=$(awk '/^\tExport Address Table[ \t]+[0-9a-f]+$/ {print $4; exit}' <<<"$dump")
+# Lines "[   i] name" under the name table; i indexes the address table.
+names=$(sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$dump" | sed -n 's/^\t\[ *\([0-9]*\)\] \(.*\)$/\1 \2/p')
+
+[ "$base" = 1 ] || fail "ordinal base is '$base', not 1"
+[ "$addresses" = 00000001 ] || fail "export address table holds '$addresses' entries, not 1"
+[ "$names" = "0 CheckMimeType" ] || fail "named exports are '$names', not CheckMimeType at ordinal 1"
+
+imports=$(sed -n 's/^\tDLL Name: //p' <<<"$dump" | tr 'a-z' 'A-Z' | sort | tr '\n' ' ')
+for import in $imports; do
+  case $import in
+    ADVAPI32.DLL | KERNEL32.DLL | USER32.DLL | MSVCRT.DLL) ;;
+    *) fail "imports $import, which is not a system library" ;;
+  esac
+done
+grep -q ' ADVAPI32.DLL ' <<<" $imports" || fail "does not import advapi32 directly"
+
+if [ $failures -eq 0 ]; then
+  echo "export table of $(basename "$dll"): CheckMimeType @1 only; imports: $imports"
+fi
+exit $((failures > 0))
