@@ -29,7 +29,9 @@ bool WaitPumping(HANDLE process, DWORD timeoutMs) {
   }
 }
 
-RunResult RunCommandLine(const std::string& commandLine, DWORD timeoutMs) {
+namespace {
+
+RunResult RunIn(const std::string& commandLine, const char* currentDir, DWORD timeoutMs) {
   RunResult result;
   std::vector<char> writable(commandLine.begin(), commandLine.end());
   writable.push_back('\0');
@@ -37,8 +39,8 @@ RunResult RunCommandLine(const std::string& commandLine, DWORD timeoutMs) {
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   const DWORD start = GetTickCount();
-  if (!CreateProcessA(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                      &pi)) {
+  if (!CreateProcessA(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, currentDir,
+                      &si, &pi)) {
     return result;
   }
   result.started = true;
@@ -51,8 +53,19 @@ RunResult RunCommandLine(const std::string& commandLine, DWORD timeoutMs) {
   return result;
 }
 
+}  // namespace
+
+RunResult RunCommandLine(const std::string& commandLine, DWORD timeoutMs) {
+  return RunIn(commandLine, nullptr, timeoutMs);
+}
+
 RunResult RunQor(const std::string& argumentText, DWORD timeoutMs) {
   return RunCommandLine("\"" + QorExe() + "\" " + argumentText, timeoutMs);
+}
+
+RunResult RunQorIn(const std::string& currentDir, const std::string& argumentText,
+                   DWORD timeoutMs) {
+  return RunIn("\"" + QorExe() + "\" " + argumentText, currentDir.c_str(), timeoutMs);
 }
 
 void SetTrace(Trace mode) {

@@ -28,6 +28,10 @@ struct RunResult {
 RunResult RunQor(const std::string& argumentText, DWORD timeoutMs = 60000);
 // The same with a whole command line of one's own.
 RunResult RunCommandLine(const std::string& commandLine, DWORD timeoutMs = 60000);
+// RunQor with `currentDir` as qor.exe's current directory, against which
+// relative names resolve.
+RunResult RunQorIn(const std::string& currentDir, const std::string& argumentText,
+                   DWORD timeoutMs = 60000);
 
 // Waits for a process while dispatching this thread's window messages.
 bool WaitPumping(HANDLE process, DWORD timeoutMs);
