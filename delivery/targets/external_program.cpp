@@ -38,7 +38,9 @@ void CallExternalProgram() {
     if (!started && TraceOn) {
       WriteTrace("Externer Programmaufruf " + command + " Fehler: " + SignedNumber(code));
     }
-    // The program runs on by itself; nothing of it is kept.
+    // The program runs on by itself; nothing of it is kept. Its window is
+    // left as the system shows it: none of its windows is known here, and
+    // finding one would mean waiting for the program.
     processHandle.reset();
     threadHandle.reset();
   } catch (...) {

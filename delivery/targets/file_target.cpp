@@ -2,6 +2,7 @@
 // the file cannot be opened, the missing directories are created and the open
 // is tried once more.
 #include <algorithm>
+#include <cstdint>
 #include <new>
 
 #include "error_table.h"
