@@ -296,6 +296,19 @@ TEST_F(CheckMimeTypeTest, VersionCheckPassesWithoutAnythingToCompare) {
   EXPECT_EQ(outcome.installDir, "C:\\B");
 }
 
+TEST_F(CheckMimeTypeTest, MissingSetupIniPassesWhateverTheInstalledVersionEndsIn) {
+  // The profile read drops trailing blanks from its default; a missing
+  // setup.ini must still not make "2.1 " look newer than itself.
+  Installed("2.1 ", "C:\\QOR");
+  Outcome outcome = Call(sourceDir_);
+  ExpectNoBox(outcome);
+  EXPECT_TRUE(outcome.result);
+  EXPECT_EQ(outcome.installDir, "C:\\QOR");
+  // With a setup.ini the bytes decide: the blank sorts after the end of "2.1".
+  WriteSetupIni(sourceDir_, "ProductVersion=2.1");
+  ExpectDowngradeBox(Call(sourceDir_), Downgrade("2.1 ", "2.1"));
+}
+
 TEST_F(CheckMimeTypeTest, SourceDirEndingInBackslashStillFindsSetupIni) {
   Installed("2.1", "C:\\QOR");
   WriteSetupIni(sourceDir_, "ProductVersion=2.0");

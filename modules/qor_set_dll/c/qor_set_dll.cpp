@@ -37,17 +37,20 @@ bool VersionCheck(const RegKey& appPaths, const char* sourceDir, char* installDi
   std::string installed;
   ReadValueText(appPaths.get(), "Version", installed);
 
-  // Without a readable setup.ini the setup counts as the installed version.
-  std::string setup = installed;
+  // The setup version. Without a readable setup.ini, or without a value in
+  // it, the setup counts as the installed version and so is never older; the
+  // read therefore has an empty default rather than the installed version,
+  // whose trailing blanks the profile read would drop, making a missing file
+  // look older than "2.1 ".
+  std::string setup;
   std::string profilePath;
   if (FormProfilePath(sourceDir, profilePath)) {
     char buffer[kValueCapacity] = {};
-    GetPrivateProfileStringA("Startup", "ProductVersion", installed.c_str(), buffer,
-                             sizeof buffer, profilePath.c_str());
+    GetPrivateProfileStringA("Startup", "ProductVersion", "", buffer, sizeof buffer,
+                             profilePath.c_str());
     setup.assign(buffer, strnlen(buffer, sizeof buffer - 1));
   }
 
-  // An empty "ProductVersion" copies nothing: there is nothing to compare.
   if (!setup.empty() && InstalledVersionIsNewer(installed.c_str(), setup.c_str())) {
     const std::string message = DowngradeMessage(installed, setup);
     MessageBoxA(GetFocus(), message.c_str(), kCaption, MB_OK | MB_SYSTEMMODAL);
