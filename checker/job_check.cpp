@@ -8,9 +8,6 @@
 
 namespace {
 
-constexpr std::string_view kHeaderStart = "(((HEADERSTART)))";
-constexpr std::string_view kDataStart = "(((DATASTART)))";
-constexpr std::string_view kDataEnd = "(((DATAEND)))";
 
 // Umlauts as Windows-1252 bytes, split off so no following letter joins the escape.
 const std::string kUe = "\xFC";

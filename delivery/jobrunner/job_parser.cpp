@@ -5,10 +5,6 @@
 
 namespace {
 
-constexpr std::string_view kHeaderStart = "(((HEADERSTART)))";
-constexpr std::string_view kHeaderEnd = "(((HEADEREND)))";
-constexpr std::string_view kDataStart = "(((DATASTART)))";
-constexpr std::string_view kDataEnd = "(((DATAEND)))";
 constexpr std::string_view kValueEnd = "*";
 
 // Key lookups walk HeaderText from a key position that moves on only after the

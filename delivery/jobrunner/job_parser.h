@@ -5,6 +5,12 @@
 #include <string>
 #include <string_view>
 
+// The markers of a job file's sections.
+inline constexpr std::string_view kHeaderStart = "(((HEADERSTART)))";
+inline constexpr std::string_view kHeaderEnd = "(((HEADEREND)))";
+inline constexpr std::string_view kDataStart = "(((DATASTART)))";
+inline constexpr std::string_view kDataEnd = "(((DATAEND)))";
+
 // Removes leading and trailing blanks (the space character only).
 std::string_view TrimBlanks(std::string_view text);
 

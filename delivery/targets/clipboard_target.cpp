@@ -2,6 +2,7 @@
 #include <cstring>
 #include <string>
 
+#include "hidden_window.h"
 #include "qor_state.h"
 #include "targets.h"
 #include "win_owners.h"
@@ -24,15 +25,7 @@ LRESULT CALLBACK OwnerProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
 // clipboard leaves it without one and SetClipboardData may then fail.
 HWND ClipboardOwnerWindow() {
   static HWND owner = nullptr;
-  if (owner != nullptr) return owner;
-  const HINSTANCE instance = qor::api::GetModuleHandleA(nullptr);
-  WNDCLASSA windowClass{};
-  windowClass.lpfnWndProc = OwnerProcedure;
-  windowClass.hInstance = instance;
-  windowClass.lpszClassName = kOwnerClass;
-  qor::api::RegisterClassA(&windowClass);
-  owner = qor::api::CreateWindowExA(0, kOwnerClass, "", WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
-                                    nullptr, instance, nullptr);
+  if (owner == nullptr) owner = CreateHiddenWindow(kOwnerClass, "", OwnerProcedure);
   return owner;
 }
 

@@ -5,6 +5,7 @@
 #include "dde_conversation.h"
 #include "dde_form.h"
 #include "dde_logic.h"
+#include "hidden_window.h"
 
 TextBoxRecord txtEXport;
 QorError DdeLastError;
@@ -122,16 +123,7 @@ LRESULT CALLBACK Form1Procedure(HWND window, UINT message, WPARAM wParam, LPARAM
 
 HWND Form1Window() {
   static HWND form = nullptr;
-  if (form != nullptr) return form;
-  const HINSTANCE instance = qor::api::GetModuleHandleA(nullptr);
-  WNDCLASSA windowClass{};
-  windowClass.lpfnWndProc = Form1Procedure;
-  windowClass.hInstance = instance;
-  windowClass.lpszClassName = kForm1Class;
-  qor::api::RegisterClassA(&windowClass);
-  // Never shown: no WS_VISIBLE, and nothing here ever calls ShowWindow.
-  form = qor::api::CreateWindowExA(0, kForm1Class, "Form1", WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
-                                   nullptr, instance, nullptr);
+  if (form == nullptr) form = CreateHiddenWindow(kForm1Class, "Form1", Form1Procedure);
   return form;
 }
 

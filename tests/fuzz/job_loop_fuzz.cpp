@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr char kDataStart[] = "(((DATASTART)))";
-
 void Require(bool condition) {
   if (!condition) std::abort();
 }
@@ -76,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Require(!watcher.pendingDelivery);
   // Every delivery needs a data section of its own, so there can't be more
   // deliveries than data markers.
-  Require(gDeliveries <= static_cast<int>(size / (sizeof kDataStart - 1)));
+  Require(gDeliveries <= static_cast<int>(size / kDataStart.size()));
   gWatcher = nullptr;
   return 0;
 }
