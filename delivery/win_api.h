@@ -114,20 +114,14 @@ QOR_LAZY("user32.dll", EmptyClipboard);
 QOR_LAZY("user32.dll", SetClipboardData);
 QOR_LAZY("user32.dll", CloseClipboard);
 QOR_LAZY("user32.dll", MessageBoxA);
-QOR_LAZY("user32.dll", SetWindowPos);
 QOR_LAZY("user32.dll", PeekMessageA);
 QOR_LAZY("user32.dll", TranslateMessage);
 QOR_LAZY("user32.dll", DispatchMessageA);
 QOR_LAZY("user32.dll", MsgWaitForMultipleObjects);
 QOR_LAZY("user32.dll", RegisterClassA);
 QOR_LAZY("user32.dll", CreateWindowExA);
-QOR_LAZY("user32.dll", DestroyWindow);
 QOR_LAZY("user32.dll", DefWindowProcA);
-QOR_LAZY("user32.dll", SendMessageA);
 QOR_LAZY("user32.dll", PostMessageA);
-QOR_LAZY("user32.dll", SetWindowTextA);
-QOR_LAZY("user32.dll", GetWindowTextA);
-QOR_LAZY("user32.dll", GetWindowTextLengthA);
 QOR_LAZY("user32.dll", PackDDElParam);
 QOR_LAZY("user32.dll", UnpackDDElParam);
 QOR_LAZY("user32.dll", FreeDDElParam);
@@ -136,7 +130,6 @@ QOR_LAZY("user32.dll", ReuseDDElParam);
 // kernel32: global atoms name DDE applications, topics and items
 QOR_LAZY("kernel32.dll", GlobalAddAtomA);
 QOR_LAZY("kernel32.dll", GlobalDeleteAtom);
-QOR_LAZY("kernel32.dll", GlobalGetAtomNameA);
 
 // DDE server application: running programs' paths are compared in upper case
 // by the system's rules.
