@@ -11,4 +11,21 @@ FARPROC BindProcedure(const char* library, const char* name) {
   return ::GetProcAddress(module, name);
 }
 
+bool FileSizeOf(HANDLE file, int64_t& size) {
+  DWORD high = 0;
+  ::SetLastError(NO_ERROR);
+  const DWORD low = api::GetFileSize(file, &high);
+  if (low == INVALID_FILE_SIZE && ::GetLastError() != NO_ERROR) return false;
+  size = (static_cast<int64_t>(high) << 32) | low;
+  return true;
+}
+
+bool SeekTo(HANDLE file, int64_t offset) {
+  LONG high = static_cast<LONG>(offset >> 32);
+  ::SetLastError(NO_ERROR);
+  const DWORD low =
+      api::SetFilePointer(file, static_cast<LONG>(offset & 0xFFFFFFFF), &high, FILE_BEGIN);
+  return !(low == INVALID_SET_FILE_POINTER && ::GetLastError() != NO_ERROR);
+}
+
 }  // namespace qor

@@ -75,8 +75,8 @@ namespace qor::api {
 QOR_LAZY("kernel32.dll", CreateFileA, (intptr_t)INVALID_HANDLE_VALUE);
 QOR_LAZY("kernel32.dll", ReadFile);
 QOR_LAZY("kernel32.dll", WriteFile);
-QOR_LAZY("kernel32.dll", GetFileSizeEx);
-QOR_LAZY("kernel32.dll", SetFilePointerEx);
+QOR_LAZY("kernel32.dll", GetFileSize);
+QOR_LAZY("kernel32.dll", SetFilePointer);
 QOR_LAZY("kernel32.dll", SetEndOfFile);
 QOR_LAZY("kernel32.dll", DeleteFileA);
 QOR_LAZY("kernel32.dll", CreateDirectoryA);
@@ -148,3 +148,12 @@ QOR_LAZY("kernel32.dll", WideCharToMultiByte);
 // shell32 is not used: programs are started with CreateProcessA.
 
 }  // namespace qor::api
+
+namespace qor {
+
+// The length of an open file and a move to a byte offset, through the calls
+// every Windows release has (the ...Ex forms came with Windows 2000).
+bool FileSizeOf(HANDLE file, int64_t& size);
+bool SeekTo(HANDLE file, int64_t offset);
+
+}  // namespace qor

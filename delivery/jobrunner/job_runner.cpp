@@ -25,8 +25,8 @@ qor::UniqueFile OpenForReading(const std::string& path) {
 bool TraceSwitchPresent() {
   if (!FileExistsNonEmpty(kTraceSwitchPath)) return false;
   qor::UniqueFile file = OpenForReading(kTraceSwitchPath);
-  LARGE_INTEGER size{};
-  return file && qor::api::GetFileSizeEx(file.get(), &size) && size.QuadPart > 0;
+  int64_t size = 0;
+  return file && qor::FileSizeOf(file.get(), size) && size > 0;
 }
 
 std::string TrimmedOfBlanks(const std::string& text) {
@@ -38,25 +38,25 @@ std::string TrimmedOfBlanks(const std::string& text) {
 bool FileExistsNonEmpty(const std::string& path) {
   qor::UniqueFile file = OpenForReading(path);
   if (!file) return false;
-  LARGE_INTEGER size{};
-  if (!qor::api::GetFileSizeEx(file.get(), &size)) return false;
-  return qor::api::CloseHandle(file.release()) && size.QuadPart > 0;
+  int64_t size = 0;
+  if (!qor::FileSizeOf(file.get(), size)) return false;
+  return qor::api::CloseHandle(file.release()) && size > 0;
 }
 
 bool ReadWholeFile(const std::string& path, std::string& text) {
   QorError error;
   try {
     qor::UniqueFile file = OpenForReading(path);
-    LARGE_INTEGER size{};
-    if (!file || !qor::api::GetFileSizeEx(file.get(), &size)) {
+    int64_t size = 0;
+    if (!file || !qor::FileSizeOf(file.get(), size)) {
       error = ErrorFromWin32(::GetLastError());
-    } else if (size.QuadPart == 0) {
+    } else if (size == 0) {
       return true;
-    } else if (size.QuadPart > std::numeric_limits<int32_t>::max()) {
+    } else if (size > std::numeric_limits<int32_t>::max()) {
       // Positions in the text are 32-bit; such a file cannot be walked.
       error = ErrorFromNumber(qor_errors::kOutOfMemory);
     } else {
-      std::string content(static_cast<size_t>(size.QuadPart), '\0');
+      std::string content(static_cast<size_t>(size), '\0');
       size_t done = 0;
       while (done < content.size()) {
         DWORD got = 0;

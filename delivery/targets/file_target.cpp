@@ -61,9 +61,7 @@ size_t CharsToWrite(const std::string& payload, int32_t count) {
 // Writes the bytes at the 0-based offset; the system may take them in parts,
 // so it is asked again until all are written.
 void WriteAt(HANDLE file, int64_t offset, const char* bytes, size_t count, LastError& last) {
-  LARGE_INTEGER position{};
-  position.QuadPart = offset;
-  if (!qor::api::SetFilePointerEx(file, position, nullptr, FILE_BEGIN)) {
+  if (!qor::SeekTo(file, offset)) {
     last.Record();
     return;
   }
@@ -84,9 +82,8 @@ void WriteAt(HANDLE file, int64_t offset, const char* bytes, size_t count, LastE
 
 // The length of an open file, -1 when it cannot be told.
 int64_t OpenFileLength(HANDLE file) {
-  LARGE_INTEGER size{};
-  if (!qor::api::GetFileSizeEx(file, &size)) return -1;
-  return size.QuadPart;
+  int64_t size = 0;
+  return qor::FileSizeOf(file, size) ? size : -1;
 }
 
 void CloseRecording(qor::UniqueFile& file, LastError& last) {

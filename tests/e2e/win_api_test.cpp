@@ -54,3 +54,27 @@ TEST(Owners, CloseWhatTheyHoldExactlyOnce) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FileHelpers, SizeAndSeekBeyondFourGigabytes) {
+  char dir[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, dir);
+  const std::string path = std::string(dir) + "qor-sparse-" + std::to_string(GetCurrentProcessId());
+  qor::UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                   CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+  ASSERT_TRUE(file);
+  int64_t size = -1;
+  ASSERT_TRUE(qor::FileSizeOf(file.get(), size));
+  EXPECT_EQ(size, 0);
+  const int64_t beyond = (5LL << 30) + 7;  // the low part alone would be 1 GB + 7
+  ASSERT_TRUE(qor::SeekTo(file.get(), beyond));
+  DWORD written = 0;
+  ASSERT_TRUE(WriteFile(file.get(), "x", 1, &written, nullptr));
+  ASSERT_TRUE(qor::FileSizeOf(file.get(), size));
+  EXPECT_EQ(size, beyond + 1);
+  ASSERT_TRUE(qor::SeekTo(file.get(), 0));
+  EXPECT_EQ(SetFilePointer(file.get(), 0, nullptr, FILE_CURRENT), 0u);
+}
+
+}  // namespace
