@@ -98,8 +98,11 @@ void SetValueBytes(HKEY root, const std::string& path, const char* value, DWORD 
   Check(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.out(),
                         nullptr),
         "create", path);
-  Check(RegSetValueExA(key.get(), value, 0, type, reinterpret_cast<const BYTE*>(data.data()),
-                       static_cast<DWORD>(data.size())),
+  // RegSetValueExA takes a NUL just behind the data of a string type as its
+  // terminator and stores it too; the copy puts a non-NUL byte there.
+  std::vector<BYTE> bytes(data.begin(), data.end());
+  bytes.push_back('X');
+  Check(RegSetValueExA(key.get(), value, 0, type, bytes.data(), static_cast<DWORD>(data.size())),
         "write value of", path);
 }
 
