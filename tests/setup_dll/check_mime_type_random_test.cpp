@@ -1,0 +1,276 @@
+// CheckMimeType of the real qor_set_dll.dll against a few hundred random
+// installation states: registry values of every type and of lengths around and
+// far beyond its 256-byte reads, setup.ini files in short and over-long
+// source directories, message boxes answered at random. Every call must return
+// with a balanced stack, a boolean result, InstallDir written within its 256
+// bytes, no key left open, and the answer worked out from what was written.
+//
+// The seed is printed; QOR_RANDOM_SEED=<seed> replays a run.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "box_watcher.h"
+#include "measured_call.h"
+#include "random_setup_case.h"
+#include "registry_state.h"
+
+namespace {
+
+using namespace setup_test;
+
+constexpr int kCalls = 300;
+constexpr uint32_t kDefaultSeed = 20240611;
+
+constexpr char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\QOR.exe";
+constexpr char kFileType[] = ".qor";
+constexpr char kClassName[] = "QorTest.RandomClass";
+
+constexpr char kDowngradeTail[] =
+    ".\nUm eine \xE4ltere QOR-Version zu installieren, muss das neuere QOR zuvor "
+    "deinstalliert werden.";
+constexpr char kConflictHead[] = "Der qor-Mime-Type-Eintrag wird bereits verwendet.\n";
+constexpr char kConflictTail[] = "Soll der vorhandene Eintrag \xFC" "berschrieben werden?";
+
+constexpr size_t kInstallDirSize = 256;
+constexpr size_t kGuard = 64;
+constexpr char kGuardByte = '\xA5';
+constexpr char kUntouched[] = "C:\\caller\\default";
+
+uint32_t Seed() {
+  const char* text = std::getenv("QOR_RANDOM_SEED");
+  return text != nullptr && *text != '\0' ? static_cast<uint32_t>(std::strtoul(text, nullptr, 0))
+                                          : kDefaultSeed;
+}
+
+enum class Box { kNone, kDowngrade, kConflict };
+
+struct Expectation {
+  bool result = true;
+  Box box = Box::kNone;
+  std::string boxText;
+  std::string installDir;  // empty: InstallDir untouched
+};
+
+// Bytes compared unsigned, a shorter text sorting first: the installed
+// version is newer exactly when the setup version sorts before it.
+bool SortsBefore(const std::string& a, const std::string& b) {
+  return std::lexicographical_compare(
+      a.begin(), a.end(), b.begin(), b.end(),
+      [](char x, char y) { return static_cast<unsigned char>(x) < static_cast<unsigned char>(y); });
+}
+
+// The setup version as the profile read gives it, from the path the library
+// is documented to form: "<SourceDir>\setup.ini" when that fits 259
+// characters, otherwise none.
+std::string SetupVersion(const RandomCase& c) {
+  if (c.sourceDirNull) return {};
+  const std::string path = c.sourceDir + "\\setup.ini";
+  if (path.size() >= MAX_PATH) return {};
+  char buffer[256] = {};
+  const DWORD length = GetPrivateProfileStringA("Startup", "ProductVersion", "", buffer,
+                                                sizeof buffer, path.c_str());
+  return std::string(buffer, length);
+}
+
+Expectation Expect(const RandomCase& c) {
+  Expectation e;
+  if (c.appPaths) {
+    const std::string installed = ExpectedText(c.version);
+    const std::string setup = SetupVersion(c);
+    if (!setup.empty() && SortsBefore(setup, installed)) {
+      e.result = false;
+      e.box = Box::kDowngrade;
+      e.boxText = "Die installierte Version " + installed +
+                  " ist neuer als die aktuelle Version " + setup + kDowngradeTail;
+    } else {
+      e.installDir = ExpectedText(c.path);
+    }
+    return e;
+  }
+  if (!c.fileType) return e;
+  const std::string className = ExpectedText(c.className);
+  std::string reference = className;
+  if (!className.empty() && c.commandKeyMade && className == c.classKey) {
+    reference = ExpectedText(c.command);
+  }
+  e.result = c.answer == IDYES;
+  e.box = Box::kConflict;
+  e.boxText = kConflictHead;
+  if (!reference.empty()) e.boxText += "(Programmverweis: " + reference + ")\n";
+  e.boxText += kConflictTail;
+  return e;
+}
+
+struct Tally {
+  int downgrades = 0;
+  int conflictsYes = 0;
+  int conflictsNo = 0;
+  int silentFree = 0;
+  int installDirWritten = 0;
+  int installDirLongest = 0;  // 255 characters
+  int installedUntouched = 0;
+  int setupIniRead = 0;
+  int decoys = 0;
+};
+
+class CheckMimeTypeRandomTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // Found beside the test program, as the installer finds it beside itself.
+    library_ = LoadLibraryA("qor_set_dll.dll");
+    ASSERT_NE(library_, nullptr) << "qor_set_dll.dll not loadable: " << GetLastError();
+    function_ = reinterpret_cast<const void*>(GetProcAddress(library_, "CheckMimeType"));
+    ASSERT_NE(function_, nullptr);
+    savedAppPaths_ = SaveKey(HKEY_LOCAL_MACHINE, kAppPaths);
+    savedFileType_ = SaveKey(HKEY_CLASSES_ROOT, kFileType);
+    savedClass_ = SaveKey(HKEY_CLASSES_ROOT, kClassName);
+
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    base_ = std::string(temp) + "qor_random_" + std::to_string(GetCurrentProcessId());
+    ASSERT_TRUE(CreateDirectoryA(base_.c_str(), nullptr)) << base_ << ": " << GetLastError();
+  }
+
+  void TearDown() override {
+    RestoreKey(HKEY_LOCAL_MACHINE, kAppPaths, savedAppPaths_);
+    RestoreKey(HKEY_CLASSES_ROOT, kFileType, savedFileType_);
+    RestoreKey(HKEY_CLASSES_ROOT, kClassName, savedClass_);
+    EXPECT_TRUE(RemoveDirectoryA(base_.c_str())) << "files left in " << base_;
+    if (library_ != nullptr) FreeLibrary(library_);
+  }
+
+  // One call with InstallDir inside guard bytes, checked against `e`.
+  void CallAndCheck(const RandomCase& c, const Expectation& e, Tally& tally) {
+    std::vector<char> buffer(kGuard + kInstallDirSize + kGuard, kGuardByte);
+    char* installDir = buffer.data() + kGuard;
+    for (size_t i = 0; i < kInstallDirSize; ++i) installDir[i] = static_cast<char>(0x40 + i % 61);
+    std::memcpy(installDir, kUntouched, sizeof kUntouched);
+    const std::vector<char> before(buffer);
+
+    const uint32_t arguments[5] = {
+        0x11111111u, c.sourceDirNull ? 0u : reinterpret_cast<uint32_t>(c.sourceDir.c_str()),
+        0x33333333u, reinterpret_cast<uint32_t>(installDir), 0x55555555u};
+    MeasuredCall call;
+    std::vector<SeenBox> boxes;
+    {
+      BoxWatcher watcher("QOR-Setup", c.answer);
+      call = CallFiveArguments(function_, arguments);
+      boxes = watcher.Stop();
+    }
+
+    EXPECT_EQ(call.stackOffset, 0) << "the callee did not remove its 20 bytes of arguments";
+    const uint8_t result = static_cast<uint8_t>(call.eax & 0xFF);
+    ASSERT_TRUE(result == 0 || result == 1) << "result byte " << int(result);
+    EXPECT_EQ(OpenKeysNamed({L"\\App Paths\\QOR.exe", L"\\.qor", L"\\shell\\open\\command"}).size(),
+              0u)
+        << "registry keys left open";
+    for (size_t i = 0; i < kGuard; ++i) {
+      ASSERT_EQ(buffer[i], kGuardByte) << "written before InstallDir at " << i;
+      ASSERT_EQ(buffer[kGuard + kInstallDirSize + i], kGuardByte)
+          << "written behind the 256 bytes of InstallDir at " << i;
+    }
+
+    EXPECT_EQ(result == 1, e.result);
+    const std::string expectedDir = e.installDir.empty() ? kUntouched : e.installDir;
+    EXPECT_EQ(std::string(installDir, strnlen(installDir, kInstallDirSize)), expectedDir);
+    if (e.installDir.empty()) {
+      EXPECT_TRUE(std::equal(before.begin(), before.end(), buffer.begin()))
+          << "InstallDir changed though it should stay untouched";
+    }
+
+    if (e.box == Box::kNone) {
+      EXPECT_TRUE(boxes.empty()) << "box shown: " << boxes.front().text;
+    } else {
+      ASSERT_EQ(boxes.size(), 1u);
+      EXPECT_EQ(boxes[0].text, e.boxText);
+      if (e.box == Box::kDowngrade) {
+        EXPECT_TRUE(boxes[0].okButton && !boxes[0].yesButton && !boxes[0].noButton);
+      } else {
+        EXPECT_TRUE(boxes[0].yesButton && boxes[0].noButton && !boxes[0].okButton);
+      }
+    }
+
+    tally.downgrades += e.box == Box::kDowngrade;
+    tally.conflictsYes += e.box == Box::kConflict && c.answer == IDYES;
+    tally.conflictsNo += e.box == Box::kConflict && c.answer == IDNO;
+    tally.silentFree += !c.appPaths && !c.fileType;
+    tally.installDirWritten += !e.installDir.empty();
+    tally.installDirLongest += e.installDir.size() == 255;
+    tally.installedUntouched += c.appPaths && e.box == Box::kNone && e.installDir.empty();
+    tally.setupIniRead += c.appPaths && !SetupVersion(c).empty();
+    tally.decoys += !c.decoyIni.empty();
+  }
+
+  HMODULE library_ = nullptr;
+  const void* function_ = nullptr;
+  std::string base_;
+
+ private:
+  KeySnapshot savedAppPaths_;
+  KeySnapshot savedFileType_;
+  KeySnapshot savedClass_;
+};
+
+TEST_F(CheckMimeTypeRandomTest, RandomRegistryAndSetupIni) {
+  const uint32_t seed = Seed();
+  std::printf("QOR_RANDOM_SEED=%lu (set it to replay this run)\n",
+              static_cast<unsigned long>(seed));
+  RecordProperty("seed", std::to_string(seed));
+  std::mt19937 rng(seed);
+  Tally tally;
+  int calls = 0;
+  const auto start = std::chrono::steady_clock::now();
+
+  for (int number = 0; number < kCalls; ++number) {
+    RandomCase c = DrawCase(rng, base_, number);
+    try {
+      WriteRegistry(c);
+    } catch (const std::exception& e) {
+      RemoveRegistry(c);
+      FAIL() << "seed " << seed << ", call " << number << ": " << e.what();
+    }
+    const MadeFiles made = WriteFiles(c, base_);
+    {
+      std::string written;
+      for (const std::string& file : made.files) written += "\nwritten: " + file;
+      SCOPED_TRACE("seed " + std::to_string(seed) + ", call " + std::to_string(number) + "\n" +
+                   Describe(c) + written);
+      CallAndCheck(c, Expect(c), tally);
+    }
+    RemoveFiles(made);
+    RemoveRegistry(c);
+    ++calls;
+    if (HasFailure()) break;
+  }
+
+  const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start);
+  std::printf(
+      "%d calls in %.1f s: %d downgrades, %d conflicts answered Yes, %d No, %d free, "
+      "InstallDir written %d times (%d with 255 characters), installed but left alone %d, "
+      "setup.ini read %d, decoys %d\n",
+      calls, seconds.count(), tally.downgrades, tally.conflictsYes, tally.conflictsNo,
+      tally.silentFree, tally.installDirWritten, tally.installDirLongest, tally.installedUntouched,
+      tally.setupIniRead, tally.decoys);
+  if (HasFailure()) return;
+  // A run that never reached a path proves nothing about it.
+  EXPECT_GT(tally.downgrades, 0);
+  EXPECT_GT(tally.conflictsYes, 0);
+  EXPECT_GT(tally.conflictsNo, 0);
+  EXPECT_GT(tally.silentFree, 0);
+  EXPECT_GT(tally.installDirWritten, 0);
+  EXPECT_GT(tally.installedUntouched, 0);
+  EXPECT_GT(tally.decoys, 0);
+}
+
+}  // namespace
