@@ -24,6 +24,7 @@ small = line_payload(1024)
 write("small.qor",
       block("Ziel=Datei*\r\nDateiname=%s\\small.txt*" % win_dir, small)
       + block("Ziel=Zwischenablage*", small))
+write("smallfile.qor", block("Ziel=Datei*\r\nDateiname=%s\\small.txt*" % win_dir, small))
 
 def append_job(total_bytes, blocks):
     payload = line_payload(total_bytes // blocks)

@@ -1,10 +1,12 @@
 // Starts a command line several times and prints the fastest and the median
-// wall time in milliseconds and the peak memory of the started process.
-//   BENCH_CMD=<command line> BENCH_RUNS=<n> bench_runner
-// (The command line comes through the environment because Wine re-quotes
+// wall time in milliseconds.
+//   BENCH_CMD=<command line> BENCH_RUNS=<n> [BENCH_BASE=<command line>] bench_runner
+// With BENCH_BASE, the two command lines take turns (after two unmeasured
+// warm-up rounds), so drift in the machine's state hits both alike; then a
+// second line gives the baseline's figures.
+// (Command lines come through the environment because Wine re-quotes
 // command-line arguments.)
 #include <windows.h>
-#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -22,41 +24,51 @@ std::string Env(const char* name) {
 
 }  // namespace
 
+double RunOnce(const std::string& command, double frequency) {
+  std::vector<char> line(command.begin(), command.end());
+  line.push_back('\0');
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  LARGE_INTEGER t0, t1;
+  QueryPerformanceCounter(&t0);
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                      &pi)) {
+    std::printf("error start %lu\n", GetLastError());
+    std::exit(1);
+  }
+  WaitForSingleObject(pi.hProcess, INFINITE);
+  QueryPerformanceCounter(&t1);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return 1000.0 * static_cast<double>(t1.QuadPart - t0.QuadPart) / frequency;
+}
+
+void Report(std::vector<double> ms) {
+  std::sort(ms.begin(), ms.end());
+  std::printf("min_ms %.2f median_ms %.2f\n", ms.front(), ms[ms.size() / 2]);
+}
+
 int main() {
   const std::string command = Env("BENCH_CMD");
+  const std::string base = Env("BENCH_BASE");
   const int runs = std::max(1, std::atoi(Env("BENCH_RUNS").c_str()));
   if (command.empty()) return 2;
   LARGE_INTEGER frequency;
   QueryPerformanceFrequency(&frequency);
-  std::vector<double> ms;
-  SIZE_T peak = 0;
-  for (int i = 0; i < runs; ++i) {
-    std::vector<char> line(command.begin(), command.end());
-    line.push_back('\0');
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    LARGE_INTEGER t0, t1;
-    QueryPerformanceCounter(&t0);
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                        &pi)) {
-      std::printf("error start %lu\n", GetLastError());
-      return 1;
+  const double f = static_cast<double>(frequency.QuadPart);
+  std::vector<double> measured, baseline;
+  if (!base.empty()) {
+    for (int i = 0; i < 2; ++i) {
+      RunOnce(base, f);
+      RunOnce(command, f);
     }
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    QueryPerformanceCounter(&t1);
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof counters;
-    if (GetProcessMemoryInfo(pi.hProcess, &counters, sizeof counters)) {
-      peak = std::max(peak, std::max(counters.PeakWorkingSetSize, counters.PeakPagefileUsage));
-    }
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    ms.push_back(1000.0 * static_cast<double>(t1.QuadPart - t0.QuadPart) /
-                 static_cast<double>(frequency.QuadPart));
   }
-  std::sort(ms.begin(), ms.end());
-  std::printf("min_ms %.2f median_ms %.2f peak_bytes %lu\n", ms.front(), ms[ms.size() / 2],
-              static_cast<unsigned long>(peak));
+  for (int i = 0; i < runs; ++i) {
+    if (!base.empty()) baseline.push_back(RunOnce(base, f));
+    measured.push_back(RunOnce(command, f));
+  }
+  Report(measured);
+  if (!base.empty()) Report(baseline);
   return 0;
 }

@@ -3,7 +3,9 @@
 // failed open, the directory levels and the second open), with the payloads
 // made in memory instead of parsed from a job file.
 //   file_ops_baseline append COUNT BYTES FILE
-//   file_ops_baseline save COUNT BYTES DIR     (DIR\dNNNN\f.txt, dNNNN missing)
+//   file_ops_baseline replace COUNT BYTES FILE  (an existing file, replaced)
+//   file_ops_baseline save COUNT BYTES DIR      (DIR\dNNNN\f.txt, dNNNN missing)
+// A GUI program like qor.exe, so that no console is made for it.
 #include <windows.h>
 
 #include <cstdio>
@@ -54,7 +56,9 @@ void WriteAt(HANDLE h, int64_t offset, const std::string& payload) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  const int argc = __argc;
+  char** const argv = __argv;
   if (argc != 5) return 2;
   const std::string mode = argv[1];
   const int count = std::atoi(argv[2]);
@@ -67,6 +71,12 @@ int main(int argc, char** argv) {
       const int64_t length = ExistsNonEmpty(target) ? Length(target) : 0;
       HANDLE h = OpenForWriting(target);
       WriteAt(h, length, payload);
+      CloseHandle(h);
+    } else if (mode == "replace") {
+      if (ExistsNonEmpty(target)) DeleteFileA(target.c_str());
+      HANDLE h = OpenForWriting(target);
+      WriteAt(h, 0, payload);
+      SetEndOfFile(h);
       CloseHandle(h);
     } else {
       char name[32];

@@ -25,7 +25,7 @@ LRESULT CALLBACK OwnerProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
 // clipboard leaves it without one and SetClipboardData may then fail.
 HWND ClipboardOwnerWindow() {
   static HWND owner = nullptr;
-  if (owner == nullptr) owner = CreateHiddenWindow(kOwnerClass, "", OwnerProcedure);
+  if (owner == nullptr) owner = CreateHiddenWindow(kOwnerClass, "", OwnerProcedure, true);
   return owner;
 }
 
