@@ -68,7 +68,7 @@ void DeliverBlock() {
 void LocateCompanionPath() {}
 
 int main() {
-  for (size_t mb : {10, 100}) {
+  for (size_t mb : {10, 100, 1000}) {
     JobText = MakeJob(mb << 20);
     const double mbs = static_cast<double>(JobText.size()) / (1 << 20);
     size_t markers = 0;
