@@ -30,17 +30,6 @@ std::string UniqueName(const char* stem) {
          std::to_string(counter++) + ".exe";
 }
 
-std::string SwapCase(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') {
-      c = static_cast<char>(c - 'a' + 'A');
-    } else if (c >= 'A' && c <= 'Z') {
-      c = static_cast<char>(c - 'A' + 'a');
-    }
-  }
-  return text;
-}
-
 std::string Block(const std::string& service) {
   return e2e::DdeBlock(service, "QorNiemand", "KeinThema", "Feld", "Daten");
 }
@@ -110,7 +99,7 @@ TEST_P(ServerApp, RunningServerInOtherLetterCaseIsNotStartedAgain) {
   ASSERT_TRUE(sat::StartServerDirectly(server));
   // In a snapshot under Wine szExeFile holds only the file name.
   const std::string listed = snapshotScan() ? sat::FileNameOf(server) : server;
-  const JobRun job = RunWatched(dir_, Block(SwapCase(listed)) + Block(listed));
+  const JobRun job = RunWatched(dir_, Block(sat::SwapCase(listed)) + Block(listed));
   ASSERT_TRUE(job.run.finished);
   EXPECT_TRUE(job.boxes.empty());
   EXPECT_EQ(CheckLines(job.trace), Lines{});

@@ -216,4 +216,15 @@ bool CompanionIni::Remove() const {
   return DeleteFileA(Path().c_str()) != FALSE || GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
+std::string SwapCase(std::string text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') {
+      c = static_cast<char>(c - 'a' + 'A');
+    } else if (c >= 'A' && c <= 'Z') {
+      c = static_cast<char>(c - 'A' + 'a');
+    }
+  }
+  return text;
+}
+
 }  // namespace sat

@@ -95,4 +95,7 @@ class CompanionIni {
 // The file name part of a path.
 std::string FileNameOf(const std::string& path);
 
+// `text` with the letter case of every ASCII letter turned round.
+std::string SwapCase(std::string text);
+
 }  // namespace sat

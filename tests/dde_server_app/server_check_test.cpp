@@ -37,17 +37,6 @@ std::string OwnExeName() {
   return sat::FileNameOf(path);
 }
 
-std::string SwapCase(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') {
-      c = static_cast<char>(c - 'a' + 'A');
-    } else if (c >= 'A' && c <= 'Z') {
-      c = static_cast<char>(c - 'A' + 'a');
-    }
-  }
-  return text;
-}
-
 // The check with the trace on and every box answered.
 struct CheckRun {
   bool result = false;
@@ -155,7 +144,7 @@ TEST_F(ServerCheck, RunningServerInOtherLetterCaseIsNotStartedAgain) {
   // 9x, only the file name under Wine).
   std::string listed = server.path();
   if (SnapshotScan()) listed = sat::FileNameOf(server.path());
-  const CheckRun run = Check(SwapCase(listed));
+  const CheckRun run = Check(sat::SwapCase(listed));
   EXPECT_TRUE(run.result);
   EXPECT_TRUE(run.boxes.empty());
   EXPECT_EQ(run.trace, Lines{});

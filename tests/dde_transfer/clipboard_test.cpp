@@ -14,10 +14,6 @@ using Lines = std::vector<std::string>;
 
 namespace {
 
-Lines StartLines(const TempDir& dir) {
-  return {"***** QOR Start *****", "Parameter:  " + (dir / "job.qor")};
-}
-
 TEST(Clipboard, WithoutAppendingOnlyThePayloadRemainsAsText) {
   TempDir dir;
   ASSERT_TRUE(dde_test::PutBitmapAndText("alter Text"));
@@ -28,7 +24,7 @@ TEST(Clipboard, WithoutAppendingOnlyThePayloadRemainsAsText) {
   ASSERT_TRUE(dde_test::ClipboardText(text));
   EXPECT_EQ(text, "neuer Text");
   EXPECT_FALSE(dde_test::ClipboardHas(CF_BITMAP)) << "emptied before the text was set";
-  EXPECT_EQ(e2e::TraceMessages(), StartLines(dir)) << "nothing is traced for the clipboard";
+  EXPECT_EQ(e2e::TraceMessages(), e2e::RunLines(dir)) << "nothing is traced for the clipboard";
 }
 
 TEST(Clipboard, AppendingKeepsThePictureAndReplacesTheText) {
@@ -101,7 +97,7 @@ TEST(Clipboard, HeldOpenByAnotherProgramAbandonsOnlyThatBlock) {
   ASSERT_TRUE(dde_test::ClipboardText(text));
   EXPECT_EQ(text, "vorher");
   EXPECT_TRUE(dde_test::ClipboardHas(CF_BITMAP)) << "not even emptied";
-  EXPECT_EQ(e2e::TraceMessages(), StartLines(dir));
+  EXPECT_EQ(e2e::TraceMessages(), e2e::RunLines(dir));
 }
 
 }  // namespace

@@ -27,6 +27,11 @@ std::string HighBytesPayload() {
   return payload + "\r\nEnde";
 }
 
+Lines With(Lines lines, const Lines& more) {
+  lines.insert(lines.end(), more.begin(), more.end());
+  return lines;
+}
+
 std::string Block(const std::string& server, const std::string& topic, const std::string& item,
                   const std::string& payload) {
   return e2e::DdeBlock(TestServer::ExePath(), server, topic, item, payload);
@@ -43,15 +48,6 @@ Lines Conversation(const std::string& service, const std::string& topic, const s
           "disconnect"};
 }
 
-Lines StartLines(const TempDir& dir) {
-  return {"***** QOR Start *****", "Parameter:  " + (dir / "job.qor")};
-}
-
-Lines With(Lines lines, const Lines& more) {
-  lines.insert(lines.end(), more.begin(), more.end());
-  return lines;
-}
-
 TEST(DdeTransfer, PokeDeliversTheExactBytesAndTracesDataSent) {
   TempDir dir;
   TestServer server(dir, "ORDERSRV", "Import");
@@ -60,7 +56,7 @@ TEST(DdeTransfer, PokeDeliversTheExactBytesAndTracesDataSent) {
   e2e::SetTrace(Trace::On);
   const e2e::RunResult run = e2e::RunJob(dir, Block("ORDERSRV", "Import", "Zeile", payload));
   ASSERT_TRUE(run.finished);
-  EXPECT_EQ(e2e::TraceMessages(), With(StartLines(dir), {kDataSent}));
+  EXPECT_EQ(e2e::TraceMessages(), e2e::RunLines(dir, {kDataSent}));
   ASSERT_TRUE(server.WaitForRecord("disconnect"));
   EXPECT_EQ(server.Records(), Conversation("ORDERSRV", "Import", "Zeile", payload));
 }
@@ -73,7 +69,7 @@ TEST(DdeTransfer, ApplicationAndTopicAreUsedAsGiven) {
   const std::string job = Block("ORDERSRV", "Export", "Zeile", "falsches Thema") +
                           Block("ORDERSRV", "Import", "Zeile", "richtiges Thema");
   ASSERT_TRUE(e2e::RunJob(dir, job).finished);
-  EXPECT_EQ(e2e::TraceMessages(), With(StartLines(dir), {FailureLine(kNoAnswer), kDataSent}));
+  EXPECT_EQ(e2e::TraceMessages(), e2e::RunLines(dir, {FailureLine(kNoAnswer), kDataSent}));
   ASSERT_TRUE(server.WaitForRecord("disconnect"));
   EXPECT_EQ(server.Records(),
             With({"connect-asked\tORDERSRV\tExport"},
@@ -88,7 +84,7 @@ TEST(DdeTransfer, TwoBlocksHoldTwoConversationsInFileOrder) {
   const std::string job = Block("ORDERSRV", "Import", "Kopf", "erster Block") +
                           Block("ORDERSRV", "Import", "Zeile", "zweiter Block");
   ASSERT_TRUE(e2e::RunJob(dir, job).finished);
-  EXPECT_EQ(e2e::TraceMessages(), With(StartLines(dir), {kDataSent, kDataSent}));
+  EXPECT_EQ(e2e::TraceMessages(), e2e::RunLines(dir, {kDataSent, kDataSent}));
   ASSERT_TRUE(server.WaitUntilIdle());
   EXPECT_EQ(server.Records(), With(Conversation("ORDERSRV", "Import", "Kopf", "erster Block"),
                                    Conversation("ORDERSRV", "Import", "Zeile", "zweiter Block")));
@@ -101,7 +97,7 @@ TEST(DdeTransfer, NoServerAnsweringTracesOneLineAndTheNextBlockGoesOn) {
   e2e::SetTrace(Trace::On);
   ASSERT_TRUE(e2e::RunJob(dir, Block("NIEMAND", "Import", "Zeile", "ins Leere")).finished);
   const Lines messages = e2e::TraceMessages();
-  EXPECT_EQ(messages, With(StartLines(dir), {FailureLine(kNoAnswer)}));
+  EXPECT_EQ(messages, e2e::RunLines(dir, {FailureLine(kNoAnswer)}));
   ASSERT_EQ(messages.size(), 3u);
   EXPECT_EQ(messages[2].substr(0, 44),
             "Fehler bei der DDE-\xDC" "bertragung. Fehler  282 ")
@@ -111,7 +107,7 @@ TEST(DdeTransfer, NoServerAnsweringTracesOneLineAndTheNextBlockGoesOn) {
   const std::string job = Block("NIEMAND", "Import", "Zeile", "ins Leere") +
                           Block("ORDERSRV", "Import", "Zeile", "angekommen");
   ASSERT_TRUE(e2e::RunJob(dir, job).finished);
-  EXPECT_EQ(e2e::TraceMessages(), With(StartLines(dir), {FailureLine(kNoAnswer), kDataSent}));
+  EXPECT_EQ(e2e::TraceMessages(), e2e::RunLines(dir, {FailureLine(kNoAnswer), kDataSent}));
   ASSERT_TRUE(server.WaitForRecord("disconnect"));
   EXPECT_EQ(server.Records(), Conversation("ORDERSRV", "Import", "Zeile", "angekommen"));
 }
@@ -141,7 +137,7 @@ TEST(DdeTransfer, RefusedOrBusyPokeIsTracedAndTheLinkClosed) {
     ASSERT_TRUE(server.ready());
     e2e::SetTrace(Trace::On);
     ASSERT_TRUE(e2e::RunJob(dir, Block("ORDERSRV", "Import", "Zeile", "abgelehnt")).finished);
-    EXPECT_EQ(e2e::TraceMessages(), With(StartLines(dir), {FailureLine(c.error)}));
+    EXPECT_EQ(e2e::TraceMessages(), e2e::RunLines(dir, {FailureLine(c.error)}));
     ASSERT_TRUE(server.WaitForRecord("disconnect"));
     EXPECT_EQ(server.Records(), Conversation("ORDERSRV", "Import", "Zeile", "abgelehnt"));
   }
@@ -153,7 +149,7 @@ TEST(DdeTransfer, RefusedAutomaticLinkStillPokesAndDelivers) {
   ASSERT_TRUE(server.ready());
   e2e::SetTrace(Trace::On);
   ASSERT_TRUE(e2e::RunJob(dir, Block("ORDERSRV", "Import", "Zeile", "trotzdem")).finished);
-  EXPECT_EQ(e2e::TraceMessages(), With(StartLines(dir), {kDataSent}));
+  EXPECT_EQ(e2e::TraceMessages(), e2e::RunLines(dir, {kDataSent}));
   ASSERT_TRUE(server.WaitForRecord("disconnect"));
   EXPECT_EQ(server.Records(),
             (Lines{"connect-asked\tORDERSRV\tImport", "connect\tImport",
@@ -167,7 +163,7 @@ TEST(DdeTransfer, DataTheServerSendsOverTheLinkDoesNotReplaceThePayload) {
   ASSERT_TRUE(server.ready());
   e2e::SetTrace(Trace::On);
   ASSERT_TRUE(e2e::RunJob(dir, Block("ORDERSRV", "Import", "Zeile", "Nutzdaten")).finished);
-  EXPECT_EQ(e2e::TraceMessages(), With(StartLines(dir), {kDataSent}));
+  EXPECT_EQ(e2e::TraceMessages(), e2e::RunLines(dir, {kDataSent}));
   ASSERT_TRUE(server.WaitForRecord("disconnect"));
   const Lines records = server.Records();
   EXPECT_NE(std::find(records.begin(), records.end(), "advdata\tZeile"), records.end());
@@ -184,7 +180,7 @@ TEST(DdeTransfer, LateAnswerWithinTheTimeOutIsAwaited) {
   const e2e::RunResult run = e2e::RunJob(dir, Block("ORDERSRV", "Import", "Zeile", "spaet"));
   ASSERT_TRUE(run.finished);
   EXPECT_GE(run.elapsedMs, 2500u);
-  EXPECT_EQ(e2e::TraceMessages(), With(StartLines(dir), {kDataSent}));
+  EXPECT_EQ(e2e::TraceMessages(), e2e::RunLines(dir, {kDataSent}));
   ASSERT_TRUE(server.WaitForRecord("disconnect"));
   EXPECT_EQ(server.Records(), Conversation("ORDERSRV", "Import", "Zeile", "spaet"));
 }
@@ -198,7 +194,7 @@ TEST(DdeTransfer, ServerThatNeverAnswersThePokeEndsTheBlockAfterTheTimeOut) {
   ASSERT_TRUE(run.finished);
   EXPECT_GE(run.elapsedMs, 9500u) << "the link time-out is 10 seconds";
   EXPECT_LT(run.elapsedMs, 20000u) << "no second wait for a server that is silent";
-  EXPECT_EQ(e2e::TraceMessages(), With(StartLines(dir), {FailureLine(kTimeout)}));
+  EXPECT_EQ(e2e::TraceMessages(), e2e::RunLines(dir, {FailureLine(kTimeout)}));
   EXPECT_TRUE(server.WaitForRecord("poke\tZeile\t1\t" + Hex(std::string("ohne Antwort") + '\0')));
   server.Kill();
 }
@@ -213,7 +209,7 @@ TEST(DdeTransfer, TimeOutOpeningTheLinkEndsTheBlockOnlyWithTracingOn) {
     ASSERT_TRUE(server.ready());
     e2e::SetTrace(Trace::On);
     ASSERT_TRUE(e2e::RunJob(dir, Block("ORDERSRV", "Import", "Zeile", "nicht gesendet")).finished);
-    EXPECT_EQ(e2e::TraceMessages(), With(StartLines(dir), {FailureLine(kTimeout)}));
+    EXPECT_EQ(e2e::TraceMessages(), e2e::RunLines(dir, {FailureLine(kTimeout)}));
     ASSERT_TRUE(server.WaitForRecord("advstart\tZeile\t1\taccepted", 15000));
     ASSERT_TRUE(server.WaitUntilIdle());
     EXPECT_EQ(server.Records(), (Lines{"connect-asked\tORDERSRV\tImport", "connect\tImport",

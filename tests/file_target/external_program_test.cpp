@@ -8,20 +8,14 @@
 #include "wait_for.h"
 
 using e2e::FileBlock;
+using e2e::RunLines;
 using e2e::TempDir;
 using e2e::Trace;
 using Lines = std::vector<std::string>;
 
 namespace {
 
-const char kStart[] = "***** QOR Start *****";
 constexpr DWORD kStartBoundMs = 20000;  // a Wine process start can take seconds
-
-Lines RunLines(const TempDir& dir, const Lines& more = {}) {
-  Lines lines{kStart, "Parameter:  " + (dir / "job.qor")};
-  lines.insert(lines.end(), more.begin(), more.end());
-  return lines;
-}
 
 std::string Recorder() { return e2e::BinDir() + "\\qor_recorder.exe"; }
 

@@ -6,20 +6,13 @@
 #include "qor_e2e.h"
 
 using e2e::FileBlock;
+using e2e::RunLines;
 using e2e::TempDir;
 using e2e::Trace;
 using Lines = std::vector<std::string>;
 
 namespace {
 
-const char kStart[] = "***** QOR Start *****";
-
-// The trace lines of a run of dir\job.qor: the start lines, then `more`.
-Lines RunLines(const TempDir& dir, const Lines& more = {}) {
-  Lines lines{kStart, "Parameter:  " + (dir / "job.qor")};
-  lines.insert(lines.end(), more.begin(), more.end());
-  return lines;
-}
 
 std::string SaveFailure(const std::string& name, const std::string& numberAndText) {
   return name + " kann nicht gespeichert werden. Fehler " + numberAndText;

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "box_watcher.h"
+#include "setup_texts.h"
 #include "measured_call.h"
 #include "random_setup_case.h"
 #include "registry_state.h"
@@ -32,20 +33,8 @@ using namespace setup_test;
 constexpr int kCalls = 300;
 constexpr uint32_t kDefaultSeed = 20240611;
 
-constexpr char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\QOR.exe";
-constexpr char kFileType[] = ".qor";
 constexpr char kClassName[] = "QorTest.RandomClass";
 
-constexpr char kDowngradeTail[] =
-    ".\nUm eine \xE4ltere QOR-Version zu installieren, muss das neuere QOR zuvor "
-    "deinstalliert werden.";
-constexpr char kConflictHead[] = "Der qor-Mime-Type-Eintrag wird bereits verwendet.\n";
-constexpr char kConflictTail[] = "Soll der vorhandene Eintrag \xFC" "berschrieben werden?";
-
-constexpr size_t kInstallDirSize = 256;
-constexpr size_t kGuard = 64;
-constexpr char kGuardByte = '\xA5';
-constexpr char kUntouched[] = "C:\\caller\\default";
 
 uint32_t Seed() {
   const char* text = std::getenv("QOR_RANDOM_SEED");

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "box_watcher.h"
+#include "setup_texts.h"
 #include "measured_call.h"
 #include "qor_set_dll.h"
 #include "registry_state.h"
@@ -18,21 +19,9 @@ namespace {
 
 using namespace setup_test;
 
-constexpr char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\QOR.exe";
-constexpr char kFileType[] = ".qor";
 constexpr char kOtherClass[] = "QorTest.OtherClass";
 constexpr char kOtherCommand[] = "QorTest.OtherClass\\shell\\open\\command";
 
-constexpr char kDowngradeTail[] =
-    ".\nUm eine \xE4ltere QOR-Version zu installieren, muss das neuere QOR zuvor "
-    "deinstalliert werden.";
-constexpr char kConflictHead[] = "Der qor-Mime-Type-Eintrag wird bereits verwendet.\n";
-constexpr char kConflictTail[] = "Soll der vorhandene Eintrag \xFC" "berschrieben werden?";
-
-constexpr size_t kInstallDirSize = 256;
-constexpr size_t kGuard = 64;
-constexpr char kGuardByte = '\xA5';
-constexpr char kUntouched[] = "C:\\caller\\default";
 
 // The keys CheckMimeType opens, by the ends of their full names.
 const std::vector<std::wstring>& LibraryKeys() {

@@ -220,6 +220,12 @@ std::string DdeBlock(const std::string& service, const std::string& server,
          Data(payload);
 }
 
+std::vector<std::string> RunLines(const TempDir& dir, const std::vector<std::string>& more) {
+  std::vector<std::string> lines{"***** QOR Start *****", "Parameter:  " + (dir / "job.qor")};
+  lines.insert(lines.end(), more.begin(), more.end());
+  return lines;
+}
+
 RunResult RunJob(const TempDir& dir, const std::string& job, DWORD timeoutMs) {
   const std::string path = dir / "job.qor";
   if (!WriteFileBytes(path, job)) return RunResult();

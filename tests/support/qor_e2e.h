@@ -76,6 +76,10 @@ std::string DdeBlock(const std::string& service, const std::string& server,
                      const std::string& topic, const std::string& item,
                      const std::string& payload);
 
+// The trace lines of a traced run of dir\job.qor: the start line, the
+// "Parameter:  " line, then `more`.
+std::vector<std::string> RunLines(const TempDir& dir, const std::vector<std::string>& more = {});
+
 // Writes `job` to a job file in `dir` and runs qor.exe on it.
 RunResult RunJob(const TempDir& dir, const std::string& job, DWORD timeoutMs = 60000);
 

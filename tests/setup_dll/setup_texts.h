@@ -1,0 +1,23 @@
+// What the CheckMimeType tests share: the registry places, the library's fixed
+// message texts (Windows-1252) and the guarded InstallDir buffer's layout.
+#pragma once
+
+#include <cstddef>
+
+namespace setup_test {
+
+constexpr char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\QOR.exe";
+constexpr char kFileType[] = ".qor";
+
+constexpr char kDowngradeTail[] =
+    ".\nUm eine \xE4ltere QOR-Version zu installieren, muss das neuere QOR zuvor "
+    "deinstalliert werden.";
+constexpr char kConflictHead[] = "Der qor-Mime-Type-Eintrag wird bereits verwendet.\n";
+constexpr char kConflictTail[] = "Soll der vorhandene Eintrag \xFC" "berschrieben werden?";
+
+constexpr size_t kInstallDirSize = 256;
+constexpr size_t kGuard = 64;
+constexpr char kGuardByte = '\xA5';
+constexpr char kUntouched[] = "C:\\caller\\default";
+
+}  // namespace setup_test
