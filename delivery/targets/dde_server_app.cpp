@@ -16,6 +16,7 @@ namespace {
 // The program has no visible window: the box belongs to no window of it.
 constexpr HWND kMessageBoxOwner = nullptr;
 
+// Only 32-bit fields and text: the same size in 32-bit and 64-bit processes.
 static_assert(sizeof(OSVERSIONINFOA) == 148, "the record GetVersionExA fills");
 
 // The one place the program shows something to the user; the run halts here

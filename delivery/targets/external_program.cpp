@@ -8,9 +8,9 @@
 #include "trace_format.h"
 #include "win_owners.h"
 
-#if !defined(_WIN64)
-static_assert(sizeof(STARTUPINFOA) == 68, "record as the 32-bit system expects it");
-#endif
+// Pointers and handles widen in a 64-bit process.
+static_assert(sizeof(STARTUPINFOA) == (sizeof(void*) == 4 ? 68 : 104),
+              "record as the system expects it");
 
 void CallExternalProgram() {
   const std::string& command = JobBlock.ExternalProgram;

@@ -106,9 +106,9 @@ void CreateDirectoryLevel(const std::string& path) {
   qor::api::CreateDirectoryA(path.c_str(), &security);
 }
 
-#if !defined(_WIN64)
-static_assert(sizeof(SECURITY_ATTRIBUTES) == 12, "record as the 32-bit system expects it");
-#endif
+// The descriptor pointer widens in a 64-bit process.
+static_assert(sizeof(SECURITY_ATTRIBUTES) == (sizeof(void*) == 4 ? 12 : 24),
+              "record as the system expects it");
 
 }  // namespace
 

@@ -11,7 +11,9 @@ constexpr size_t kProcessIds = 1025;
 constexpr DWORD kQueryAndRead = PROCESS_QUERY_INFORMATION | PROCESS_VM_READ;
 constexpr DWORD kModuleNameChars = 255;
 
-static_assert(sizeof(PROCESSENTRY32) == 296, "the snapshot entry of the ANSI functions");
+// th32DefaultHeapID is pointer-sized: 304 bytes in a 64-bit process.
+static_assert(sizeof(PROCESSENTRY32) == (sizeof(void*) == 4 ? 296 : 304),
+              "the snapshot entry of the ANSI functions");
 
 void UpperCase(std::string& text) {
   if (!text.empty()) qor::api::CharUpperBuffA(&text[0], static_cast<DWORD>(text.size()));
