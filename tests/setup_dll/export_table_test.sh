@@ -4,7 +4,7 @@
 # at ordinal 1.
 set -uo pipefail
 dll=$1
-objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
+objdump=${OBJDUMP:?OBJDUMP must name the objdump of the build}
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 

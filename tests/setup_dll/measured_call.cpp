@@ -1,8 +1,16 @@
 #include "measured_call.h"
 
+#include <gtest/gtest.h>
+
+#include "qor_set_dll.h"
+
 namespace setup_test {
 
-MeasuredCall CallFiveArguments(const void* function, const uint32_t (&arguments)[5]) {
+#if defined(__i386__)
+
+uint32_t CallCheckMimeType(const void* function, const char* sourceDir, char* installDir) {
+  const uint32_t arguments[5] = {0x11111111u, reinterpret_cast<uint32_t>(sourceDir), 0x33333333u,
+                                 reinterpret_cast<uint32_t>(installDir), 0x55555555u};
   uint32_t eax = 0;
   uint32_t offset = 0;
   const uint32_t* args = arguments;
@@ -22,7 +30,18 @@ MeasuredCall CallFiveArguments(const void* function, const uint32_t (&arguments)
       : "=a"(eax), "=c"(offset), "+D"(args), "+d"(function)
       :
       : "esi", "memory", "cc");
-  return {eax, static_cast<int32_t>(offset)};
+  EXPECT_EQ(static_cast<int32_t>(offset), 0)
+      << "the callee did not remove its 20 bytes of arguments";
+  return eax;
 }
+
+#else
+
+uint32_t CallCheckMimeType(const void* function, const char* sourceDir, char* installDir) {
+  const auto checkMimeType = reinterpret_cast<CheckMimeTypeProc>(function);
+  return checkMimeType(0x11111111u, sourceDir, 0x33333333u, installDir, 0x55555555u);
+}
+
+#endif
 
 }  // namespace setup_test
