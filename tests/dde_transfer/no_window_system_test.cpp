@@ -1,5 +1,5 @@
 // DDE blocks of the real qor.exe where no window system can be reached: CTest
-// runs this program with a DISPLAY that names none, and qor.exe inherits it.
+// runs this program through without_display.sh, and qor.exe inherits that.
 // Form1 cannot be created and the system gives no reason; each block must say
 // so, never name a code an earlier call left behind.
 #include <gtest/gtest.h>
@@ -12,7 +12,7 @@ namespace {
 TEST(WithoutWindowSystem, EachDdeBlockNamesTheWindowThatCannotBeCreated) {
   ASSERT_EQ(CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr),
             nullptr)
-      << "a window system is reachable: run with DISPLAY naming none";
+      << "a window system is reachable: run through without_display.sh";
   // The service is this very program: it runs, so the server check passes
   // (and releases without a scan pass it anyway).
   char self[MAX_PATH] = {};
