@@ -100,12 +100,20 @@ bool StartServerDirectly(const std::string& path) {
 }
 
 std::vector<std::string> StartRecords(const std::string& path, size_t count, DWORD timeoutMs) {
-  WaitFor([&] { return RecordFiles(path).size() >= count; }, timeoutMs);
+  // A record can be listed under its final name while the server's rename
+  // still holds it, and then not be opened for a moment: only records that
+  // could be read count.
   std::vector<std::string> records;
-  for (const std::string& file : RecordFiles(path)) {
-    std::string content;
-    if (e2e::ReadFileBytes(file, content)) records.push_back(content);
-  }
+  WaitFor(
+      [&] {
+        records.clear();
+        for (const std::string& file : RecordFiles(path)) {
+          std::string content;
+          if (e2e::ReadFileBytes(file, content)) records.push_back(content);
+        }
+        return records.size() >= count;
+      },
+      timeoutMs);
   return records;
 }
 
