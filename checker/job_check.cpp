@@ -5,6 +5,7 @@
 
 #include "job_parser.h"
 #include "procedures.h"
+#include "program_calls.h"
 
 namespace {
 
@@ -125,6 +126,22 @@ class HeaderDiagnosis {
     }
   }
 
+  // A program path with a blank that Windows would take apart.
+  void UnquotedProgram(const std::string& command, std::vector<std::string>& hints) const {
+    if (command.empty()) return;
+    // The entry the parser read: searched from behind "Ziel=", "Dateiname="
+    // and "Anhaengen=", as far as each was found.
+    int32_t from = 1;
+    int32_t next = 0;
+    for (const char* key : {"Ziel=", "Dateiname=", "Anhaengen="}) {
+      Lookup(key, from, next);
+      from = next;
+    }
+    const size_t at = h_.find("Externer Programmaufruf=", from <= 0 ? 0 : from - 1);
+    const std::string hint = UnquotedProgramHint(command, Where(at == std::string::npos ? 0 : at));
+    if (!hint.empty()) hints.push_back(hint);
+  }
+
   void AppendValue(std::vector<std::string>& hints, bool appendOn) const {
     if (appendOn) return;
     const size_t at = h_.find("Anhaengen=");
@@ -177,6 +194,7 @@ void HintsForValid(BlockVerdict& v, int32_t markerAt) {
     d.Unread("Externer Programmaufruf=", "Anhaengen=", v.hints, "kein Programm wird gestartet.");
     d.Unread("Externer Programmaufruf=", "Dateiname=", v.hints, "kein Programm wird gestartet.");
     d.AppendValue(v.hints, v.block.AppendFlag);
+    d.UnquotedProgram(v.block.ExternalProgram, v.hints);
   } else if (v.block.TargetCode == TargetClipboard) {
     d.Unread("Anhaengen=", "Ziel=", v.hints,
              "die Zwischenablage wird vorher geleert.");
@@ -301,6 +319,34 @@ std::string WhereText(int32_t position) {
   return "Zeile " + std::to_string(lc.line) + ", Spalte " + std::to_string(lc.column);
 }
 
+// The DDE-Service value, with where "hulintern" leads.
+std::string ServiceText(const JobBlockRecord& block) {
+  std::string service = block.DdeService;
+  if (service == "hulintern" && DescribeCompanionPath != nullptr) {
+    service += " -> " + DescribeCompanionPath();
+  }
+  return service;
+}
+
+// Every program the run starts, block by block: a file block's program after
+// the write, a DDE block's server when it is not running already.
+std::string ProgramList(const JobCheck& check) {
+  std::string list;
+  int number = 0;
+  for (const BlockVerdict& v : check.blocks) {
+    ++number;
+    if (!v.delivered) continue;
+    const std::string block = "  Block " + std::to_string(number);
+    if (v.block.TargetCode == TargetFile && !v.block.ExternalProgram.empty()) {
+      list += block + ", Externer Programmaufruf: " + v.block.ExternalProgram + "\n";
+    } else if (v.block.TargetCode == TargetDde) {
+      list += block + ", DDE-Service (wenn es nicht schon l" + kAe + "uft): " +
+              ServiceText(v.block) + "\n";
+    }
+  }
+  return "Programme, die dieser Auftrag startet:" + (list.empty() ? " keine\n" : "\n" + list);
+}
+
 const char* TargetName(int16_t code) {
   switch (code) {
     case TargetFile: return "Datei";
@@ -366,11 +412,7 @@ std::string FormatCheck(const JobCheck& check, const std::string& jobName) {
       out += std::string("  Anh") + kAe + "ngen:    " +
              (b.AppendFlag ? "ja (andere Formate bleiben)" : "nein (Zwischenablage wird geleert)") + "\n";
     } else {
-      std::string service = b.DdeService;
-      if (service == "hulintern" && DescribeCompanionPath != nullptr) {
-        service += " -> " + DescribeCompanionPath();
-      }
-      out += "  DDE-Service: " + service + "\n";
+      out += "  DDE-Service: " + ServiceText(b) + "\n";
       out += "  DDE-Server:  " + b.DdeServer + "\n";
       out += "  DDE-Topic:   " + b.DdeTopic + "\n";
       out += "  DDE-Item:    " + b.DdeItem + "\n";
@@ -388,6 +430,7 @@ std::string FormatCheck(const JobCheck& check, const std::string& jobName) {
   out += "\n" + check.ending + "\n";
   out += "Ergebnis: " + std::to_string(delivered) + " von " + std::to_string(check.headerMarkers) +
          " Bl" + kOe + "cken werden geliefert.\n";
+  out += "\n" + ProgramList(check);
   return out;
 }
 

@@ -2,20 +2,34 @@
 
 #include "win_api.h"
 
-HWND CreateHiddenWindow(const char* className, const char* title, WNDPROC procedure,
+HWND CreateHiddenWindow(HiddenWindowClass& windowClass, const char* title, DWORD& error,
                         bool messageOnly) {
+  error = NO_ERROR;
   const HINSTANCE instance = qor::api::GetModuleHandleA(nullptr);
-  WNDCLASSA windowClass{};
-  windowClass.lpfnWndProc = procedure;
-  windowClass.hInstance = instance;
-  windowClass.lpszClassName = className;
-  qor::api::RegisterClassA(&windowClass);
+  if (!windowClass.registered) {
+    WNDCLASSA record{};
+    record.lpfnWndProc = windowClass.procedure;
+    record.hInstance = instance;
+    record.lpszClassName = windowClass.name;
+    ::SetLastError(NO_ERROR);
+    if (qor::api::RegisterClassA(&record) == 0 && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+      error = ::GetLastError();
+      return nullptr;
+    }
+    windowClass.registered = true;
+  }
+  // Each creation starts from a cleared code, so a failure that sets none of
+  // its own is not blamed on whatever an earlier call left behind.
   if (messageOnly) {
-    const HWND window = qor::api::CreateWindowExA(0, className, title, 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                                  nullptr, instance, nullptr);
+    ::SetLastError(NO_ERROR);
+    const HWND window = qor::api::CreateWindowExA(0, windowClass.name, title, 0, 0, 0, 0, 0,
+                                                  HWND_MESSAGE, nullptr, instance, nullptr);
     if (window != nullptr) return window;  // releases before Windows 2000 have none
   }
+  ::SetLastError(NO_ERROR);
   // No WS_VISIBLE, and nothing ever calls ShowWindow on it.
-  return qor::api::CreateWindowExA(0, className, title, WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr,
-                                   instance, nullptr);
+  const HWND window = qor::api::CreateWindowExA(0, windowClass.name, title, WS_OVERLAPPED, 0, 0, 0,
+                                                0, nullptr, nullptr, instance, nullptr);
+  if (window == nullptr) error = ::GetLastError();
+  return window;
 }

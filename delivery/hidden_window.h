@@ -2,9 +2,20 @@
 
 #include <windows.h>
 
-// A top-level window of its own class that is never shown: the program's
-// endpoint for window messages (DDE, clipboard ownership). Null on failure.
-// With `messageOnly` it is a message-only window where the system has them
-// (cheaper: no window on the display), else a hidden top-level one.
-HWND CreateHiddenWindow(const char* className, const char* title, WNDPROC procedure,
+// A window class of the program's own. It is registered with the system for
+// the first window made of it and stays registered for the rest of the run:
+// registering it again would fail and leave ERROR_CLASS_ALREADY_EXISTS behind.
+struct HiddenWindowClass {
+  const char* name;
+  WNDPROC procedure;
+  bool registered = false;
+};
+
+// A top-level window of `windowClass` that is never shown: the program's
+// endpoint for window messages (DDE, clipboard ownership). Null on failure;
+// `error` then holds the Windows error code of the call that failed, 0 when
+// that call set none. With `messageOnly` it is a message-only window where
+// the system has them (cheaper: no window on the display), else a hidden
+// top-level one.
+HWND CreateHiddenWindow(HiddenWindowClass& windowClass, const char* title, DWORD& error,
                         bool messageOnly = false);

@@ -18,6 +18,11 @@ RequestExecutionLevel admin
 !define APP_PATHS_KEY "SOFTWARE\Microsoft\Windows\CurrentVersion\App Paths\QOR.exe"
 !define UNINSTALL_KEY "SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\QOR"
 !define FILE_CLASS "QOR.Auftrag"
+; A job file starts programs like a script does, so browsers and mail programs
+; must ask before they open a downloaded one: EditFlags FTA_AlwaysUnsafe, which
+; keeps "always ask before opening" on for the type and makes the shell count
+; it as dangerous, and never FTA_OpenIsSafe (0x00010000).
+!define FILE_CLASS_EDIT_FLAGS 0x00020000
 !define SHCNE_ASSOCCHANGED 0x08000000
 
 Name "QOR"
@@ -120,6 +125,7 @@ Section "QOR"
   ${EndIf}
   WriteRegStr HKCR ".qor" "" "${FILE_CLASS}"
   WriteRegStr HKCR "${FILE_CLASS}" "" "QOR-Auftrag"
+  WriteRegDWORD HKCR "${FILE_CLASS}" "EditFlags" ${FILE_CLASS_EDIT_FLAGS}
   ; qor.exe takes all text after its own name as the job file path and does
   ; not remove quotation marks: so the program is quoted and %1 is not.
   WriteRegStr HKCR "${FILE_CLASS}\shell\open\command" "" '"$INSTDIR\qor.exe" %1'

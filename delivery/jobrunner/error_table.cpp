@@ -32,6 +32,7 @@ constexpr Entry kEntries[] = {
     {qor_errors::kDdeClosed, "DDE-Kanal wurde von der fremden Anwendung geschlossen"},
     {qor_errors::kDdeNoChannel, "DDE-Methode ohne offenen Kanal aufgerufen"},
     {qor_errors::kDdeLinkTopic, "Ung\xFCltiges LinkTopic"},
+    {qor_errors::kWindowNotCreated, "Fenster kann nicht erstellt werden"},
     {qor_errors::kDllEntryPoint, "DLL-Einsprungpunkt nicht gefunden"},
 };
 

@@ -27,6 +27,8 @@ constexpr int16_t kPathFileAccess = 75;
 constexpr int16_t kPathNotFound = 76;
 constexpr int16_t kDllLoad = 48;
 constexpr int16_t kDllEntryPoint = 453;
+// A window of the program's own that the system refused without saying why.
+constexpr int16_t kWindowNotCreated = 361;
 // DDE conversations
 constexpr int16_t kDdeNoAnswer = 282;         // no application answered the initiate
 constexpr int16_t kDdeRefused = 285;          // the application refused the operation

@@ -14,18 +14,20 @@ namespace {
 constexpr int kOpenAttempts = 10;
 constexpr DWORD kOpenRetryMs = 30;
 
-constexpr char kOwnerClass[] = "QorClipboardOwner";
-
 LRESULT CALLBACK OwnerProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return qor::api::DefWindowProcA(window, message, wParam, lParam);
 }
 
+HiddenWindowClass ownerClass{"QorClipboardOwner", OwnerProcedure};
+
 // The clipboard's owner after EmptyClipboard: a hidden window, never shown,
 // kept until the program ends. With no window as owner, emptying the
-// clipboard leaves it without one and SetClipboardData may then fail.
+// clipboard leaves it without one and SetClipboardData may then fail. Without
+// an owner the block is tried all the same; why it is missing is not told.
 HWND ClipboardOwnerWindow() {
   static HWND owner = nullptr;
-  if (owner == nullptr) owner = CreateHiddenWindow(kOwnerClass, "", OwnerProcedure, true);
+  DWORD unused = 0;
+  if (owner == nullptr) owner = CreateHiddenWindow(ownerClass, "", unused, true);
   return owner;
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "error_table.h"
 #include "win_api.h"
 
 struct ConversationRecord {
@@ -28,8 +29,9 @@ struct ConversationRecord {
 
 extern ConversationRecord Conversation;
 
-// Form1's window, created on first use; null when it cannot be created.
-HWND Form1Window();
+// Form1's window, created on first use and tried again after a failure; null
+// when it cannot be created, with `failure` (when given) saying why.
+HWND Form1Window(QorError* failure = nullptr);
 
 // Dispatches window messages until `done` returns true or `timeoutMs` has
 // passed; true when done.

@@ -13,7 +13,6 @@ ConversationRecord Conversation;
 
 namespace {
 
-constexpr char kForm1Class[] = "QorForm1";
 constexpr uint16_t kPositiveAck = 0x8000;  // DDEACK.fAck
 
 // Global atoms are 0xC000 to 0xFFFF; anything else is not one to delete.
@@ -121,9 +120,17 @@ LRESULT CALLBACK Form1Procedure(HWND window, UINT message, WPARAM wParam, LPARAM
 
 }  // namespace
 
-HWND Form1Window() {
+HWND Form1Window(QorError* failure) {
+  static HiddenWindowClass form1Class{"QorForm1", Form1Procedure};
   static HWND form = nullptr;
-  if (form == nullptr) form = CreateHiddenWindow(kForm1Class, "Form1", Form1Procedure);
+  if (form == nullptr) {
+    DWORD error = NO_ERROR;
+    form = CreateHiddenWindow(form1Class, "Form1", error);
+    if (form == nullptr && failure != nullptr) {
+      *failure = error != NO_ERROR ? ErrorFromWin32(error)
+                                   : ErrorFromNumber(qor_errors::kWindowNotCreated);
+    }
+  }
   return form;
 }
 

@@ -145,9 +145,10 @@ void OpenLink() {
     Fail(qor_errors::kDdeLinkTopic);
     return;
   }
-  const HWND form = Form1Window();
+  QorError failure;
+  const HWND form = Form1Window(&failure);
   if (form == nullptr) {
-    FailWithLastWindowsError();
+    DdeLastError = failure;
     return;
   }
   if (!Initiate(form, application, topic)) return;
@@ -179,8 +180,9 @@ void CloseLink() {
 }  // namespace
 
 void SetLinkMode(int16_t mode) {
-  if (Form1Window() == nullptr) {
-    FailWithLastWindowsError();
+  QorError failure;
+  if (Form1Window(&failure) == nullptr) {
+    DdeLastError = failure;
     return;
   }
   if (mode == txtEXport.LinkMode) return;

@@ -41,18 +41,27 @@ void ProcessPendingMessages() {
   }
 }
 
-// Starts `path` as it stands as a command line, shown without taking the
-// focus, and does not wait for it.
+// Starts exactly the program file `path` names, shown without taking the
+// focus, and does not wait for it. The path is the application name, never a
+// command line to be taken apart: an unquoted C:\Program Files\... would
+// start C:\Program.exe first whenever that file exists. The program gets its
+// own path in quotation marks as its command line, as a shell would start it.
 bool StartServer(const std::string& path, QorError& failure) {
-  std::vector<char> commandLine(path.begin(), path.end());
+  // A NUL would end the name early: the system would start another file.
+  if (path.find('\0') != std::string::npos) {
+    failure = ErrorFromNumber(qor_errors::kBadFileName);
+    return false;
+  }
+  const std::string quoted = "\"" + path + "\"";
+  std::vector<char> commandLine(quoted.begin(), quoted.end());
   commandLine.push_back('\0');
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNOACTIVATE;
   PROCESS_INFORMATION started{};
-  if (!qor::api::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                nullptr, &startup, &started)) {
+  if (!qor::api::CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                                nullptr, nullptr, &startup, &started)) {
     failure = ErrorFromWin32(::GetLastError());
     return false;
   }

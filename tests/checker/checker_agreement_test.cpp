@@ -6,6 +6,7 @@
 
 #include "job_check.h"
 #include "qor_e2e.h"
+#include "server_app_support.h"
 
 namespace {
 
@@ -97,6 +98,30 @@ TEST(CheckerAgreesWithQor, OnEveryKindOfMistake) {
     return H("Ziel=Datei*\r\n" + F(d, "a.txt")) + D("eins") + "(((HEADERSTART)))Ziel=Datei*" +
            F(d, "b.txt") + D("zwei");
   });
+}
+
+// For an unquoted program path with a blank, the program the checker says
+// Windows starts first is the one the real qor.exe starts.
+TEST(CheckerAgreesWithQor, OnTheProgramStartedForAnUnquotedPathWithABlank) {
+  e2e::TempDir dir;
+  const std::string stem = dir / ("Pro-" + std::to_string(GetCurrentProcessId()));
+  const std::string shorter = stem + ".exe";
+  const std::string command = stem + " gram\\srv.exe";
+  ASSERT_TRUE(sat::PlaceServer(shorter));  // records its start beside itself
+  const std::string job = H("Ziel=Datei*\r\n" + F(dir, "a.txt") +
+                            "\r\nExterner Programmaufruf=" + command + "*") + D("x");
+  const JobCheck check = CheckJob(job);
+  ASSERT_EQ(check.blocks.size(), 1u);
+  ASSERT_EQ(check.blocks[0].hints.size(), 1u);
+  EXPECT_NE(check.blocks[0].hints[0].find("Windows startet zuerst \"" + shorter + "\""),
+            std::string::npos)
+      << check.blocks[0].hints[0];
+  e2e::SetTrace(e2e::Trace::Off);
+  ASSERT_TRUE(e2e::RunJob(dir, job).finished);
+  const std::vector<std::string> records = sat::StartRecords(shorter, 1);
+  sat::EndServers(shorter);
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(records[0].substr(0, records[0].find("\r\n")), "command line=" + command);
 }
 
 TEST(QorcheckProgram, ExitStatusTellsWhetherEveryBlockIsDelivered) {

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 std::string Block(const std::string& header, const std::string& data) {
@@ -131,6 +133,59 @@ TEST(Checker, ReportIsGermanWindows1252) {
             std::string::npos)
       << report;
   EXPECT_NE(report.find("Ergebnis: 1 von 1 Bl\xF6" "cken werden geliefert.\n"), std::string::npos);
+}
+
+// The hint for "Externer Programmaufruf=" in line 4 of a file block, or "".
+std::string ProgramHint(const std::string& command) {
+  const JobCheck check =
+      CheckJob(Block(kFile + "\r\nExterner Programmaufruf=" + command + "*", "d"));
+  for (const std::string& hint : check.blocks.at(0).hints) {
+    if (hint.rfind("Der Programmpfad", 0) == 0) return hint;
+  }
+  return "";
+}
+
+TEST(Checker, UnquotedProgramPathWithABlankNamesWhatWindowsStartsFirst) {
+  const std::string start =
+      "Der Programmpfad in \"Externer Programmaufruf=\" (Zeile 4, Spalte 1) enth\xE4lt ein "
+      "Leerzeichen und steht nicht in Anf\xFChrungszeichen: Windows startet zuerst ";
+  const std::string end = ". Ein Programmpfad mit Leerzeichen geh\xF6rt in Anf\xFChrungszeichen.";
+  EXPECT_EQ(ProgramHint("C:\\acc\\Pro gram\\srv.exe"),
+            start + "\"C:\\acc\\Pro.exe\", wenn es diese Datei gibt, und erst danach "
+                    "\"C:\\acc\\Pro gram\\srv.exe\"" + end);
+  EXPECT_EQ(ProgramHint("C:\\Program Files\\Mein Tool\\viewer.exe C:\\x.txt"),
+            start + "\"C:\\Program.exe\", wenn es diese Datei gibt, dann "
+                    "\"C:\\Program Files\\Mein.exe\", und erst danach "
+                    "\"C:\\Program Files\\Mein Tool\\viewer.exe\"" + end);
+  // A first part with an extension gets no ".exe"; a path going on without a
+  // program extension leaves the program meant unknown.
+  EXPECT_EQ(ProgramHint("C:\\acc\\v1.2 neu\\x.cmd"),
+            start + "\"C:\\acc\\v1.2\", wenn es diese Datei gibt, und erst danach "
+                    "\"C:\\acc\\v1.2 neu\\x.cmd\"" + end);
+  EXPECT_EQ(ProgramHint("C:\\tools\\conv neu\\x"),
+            start + "\"C:\\tools\\conv.exe\", wenn es diese Datei gibt" + end);
+  for (const char* clear : {"\"C:\\Program Files\\x.exe\" a b", "C:\\Tools\\viewer.exe C:\\a b.txt",
+                            "notepad C:\\x.txt", "notepad datei.txt", "cmd /c C:\\a b\\x.bat",
+                            "C:\\Tools\\viewer.exe"}) {
+    EXPECT_EQ(ProgramHint(clear), "") << clear;
+  }
+}
+
+TEST(Checker, ReportEndsWithEveryProgramTheJobStarts) {
+  const std::string job =
+      Block(kFile + "\r\nExterner Programmaufruf=C:\\Tools\\v.exe a*", "eins") +
+      Block(kFile + "\r\nExterner Programmaufruf=C:\\Tools\\nie.exe*", " ") +
+      Block("Ziel=Zwischenablage*", "zwei") +
+      Block("Ziel=DDE*DDE-Service=C:\\Srv\\srv.exe*DDE-Server=S*DDE-Topic=T*DDE-Item=I*", "drei");
+  const std::string report = FormatCheck(CheckJob(job), "a.qor");
+  const std::string list =
+      "\nProgramme, die dieser Auftrag startet:\n"
+      "  Block 1, Externer Programmaufruf: C:\\Tools\\v.exe a\n"
+      "  Block 4, DDE-Service (wenn es nicht schon l\xE4uft): C:\\Srv\\srv.exe\n";
+  EXPECT_EQ(report.substr(report.size() - std::min(report.size(), list.size())), list) << report;
+  const std::string none = FormatCheck(CheckJob(Block(kFile, "x")), "b.qor");
+  EXPECT_EQ(none.substr(none.rfind('\n', none.size() - 2) + 1),
+            "Programme, die dieser Auftrag startet: keine\n");
 }
 
 TEST(Checker, LineAndColumnCountLineFeeds) {

@@ -88,7 +88,7 @@ TEST_P(ServerApp, MissingServerIsStartedOnce) {
     EXPECT_EQ(sat::ProcessesOf(server).size(), 1u);
     const Lines records = sat::StartRecords(server, 1);
     ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(records[0], "command line=" + server + "\r\nshow flag=1\r\nshow=4\r\n");
+    EXPECT_EQ(records[0], "command line=\"" + server + "\"\r\nshow flag=1\r\nshow=4\r\n");
   }
   sat::EndServers(server);
 }
@@ -122,7 +122,7 @@ TEST_P(ServerApp, MissingExecutableShowsTheBoxTheLineAndTheRunGoesOn) {
     EXPECT_EQ(CheckLines(run.trace), Lines{});
     return;
   }
-  const std::string message = "DDE-Anwendung " + missing + " Datei nicht gefunden";
+  const std::string message = "DDE-Anwendung " + missing + " Pfad nicht gefunden";  // no Bib\bin
   ASSERT_EQ(run.boxes.size(), 1u);
   EXPECT_EQ(run.boxes[0].text, message);
   EXPECT_TRUE(run.boxes[0].okButtonOnly);
@@ -164,6 +164,31 @@ TEST(ServerAppNt4, WithoutPsapiTheBoxNamesTheFailedLoad) {
   EXPECT_TRUE(sat::ProcessesOf(server).empty());
 }
 
+// An absent server whose path has a blank, beside a program named like the
+// path's part before the blank: as a command line the path would start that
+// program. Only the file named may start, so nothing runs and the box says
+// the file is missing.
+TEST(ServerAppStart, AbsentServerWithABlankInItsPathStartsNoOtherProgram) {
+  sat::PresentedWindows presented("qor.exe", "winxp");
+  ASSERT_TRUE(presented.ok());
+  TempDir dir;
+  const std::string name = UniqueName("Pro");
+  const std::string shorter = dir / name;
+  const std::string directory = dir / (name.substr(0, name.size() - 4) + " gram");
+  const std::string server = directory + "\\srv.exe";
+  ASSERT_TRUE(sat::PlaceServer(shorter));
+  ASSERT_TRUE(CreateDirectoryA(directory.c_str(), nullptr));
+  const JobRun run = RunWatched(dir, Block(server));
+  ASSERT_TRUE(run.run.finished);
+  const bool shorterRan = !sat::ProcessesOf(shorter).empty();
+  sat::EndServers(shorter);
+  EXPECT_FALSE(shorterRan) << "a program nobody named was started";
+  const std::string message = "DDE-Anwendung " + server + " Datei nicht gefunden";
+  ASSERT_EQ(run.boxes.size(), 1u);
+  EXPECT_EQ(run.boxes[0].text, message);
+  EXPECT_EQ(run.trace, e2e::RunLines(dir, {message}));
+}
+
 // "hulintern" through ZIRARUDAZADER.INI, on a release with the process list.
 class Hulintern : public testing::Test {
  protected:
@@ -202,7 +227,7 @@ TEST_F(Hulintern, CompanionBesideTheWorkDirectoryIsStartedThenFound) {
   EXPECT_EQ(sat::ProcessesOf(dravo).size(), 1u) << "started by the first block, found by the second";
   const Lines records = sat::StartRecords(dravo, 1);
   ASSERT_EQ(records.size(), 1u);
-  EXPECT_EQ(records[0].substr(0, records[0].find("\r\n")), "command line=" + dravo);
+  EXPECT_EQ(records[0].substr(0, records[0].find("\r\n")), "command line=\"" + dravo + "\"");
 }
 
 TEST_F(Hulintern, WorkspaceCountsAsWork) {

@@ -1,5 +1,6 @@
 #include "server_app_support.h"
 
+#include <gtest/gtest.h>
 #include <tlhelp32.h>
 
 #include "qor_e2e.h"
@@ -85,20 +86,34 @@ bool StartServerDirectly(const std::string& path) {
   PROCESS_INFORMATION started{};
   if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       nullptr, &startup, &started)) {
+    ADD_FAILURE() << "CreateProcessA failed with " << GetLastError() << " for " << path;
     return false;
   }
   CloseHandle(started.hThread);
   CloseHandle(started.hProcess);
-  return StartRecords(path, before + 1).size() == before + 1;
+  const size_t records = StartRecords(path, before + 1).size();
+  if (records != before + 1) {
+    ADD_FAILURE() << records << " start records of " << path << " where " << before + 1
+                  << " were due (" << RecordFiles(path).size() << " files)";
+  }
+  return records == before + 1;
 }
 
 std::vector<std::string> StartRecords(const std::string& path, size_t count, DWORD timeoutMs) {
-  WaitFor([&] { return RecordFiles(path).size() >= count; }, timeoutMs);
+  // A record can be listed under its final name while the server's rename
+  // still holds it, and then not be opened for a moment: only records that
+  // could be read count.
   std::vector<std::string> records;
-  for (const std::string& file : RecordFiles(path)) {
-    std::string content;
-    if (e2e::ReadFileBytes(file, content)) records.push_back(content);
-  }
+  WaitFor(
+      [&] {
+        records.clear();
+        for (const std::string& file : RecordFiles(path)) {
+          std::string content;
+          if (e2e::ReadFileBytes(file, content)) records.push_back(content);
+        }
+        return records.size() >= count;
+      },
+      timeoutMs);
   return records;
 }
 

@@ -117,6 +117,9 @@ expect_eq "App Paths Version" "$(reg_value "$app_paths" Version)" "$version"
 expect_eq ".qor class" "$(reg_value 'HKCR\.qor' "")" 'QOR.Auftrag'
 expect_eq "open command" "$(reg_value 'HKCR\QOR.Auftrag\shell\open\command' "")" \
   '"C:\Program Files\QOR\qor.exe" %1'
+# Browsers and mail programs ask before opening a downloaded job file: the
+# class is "always unsafe" (0x20000) and not "open is safe" (0x10000).
+expect_eq "EditFlags of the class" "$(reg_value 'HKCR\QOR.Auftrag' EditFlags)" 0x20000
 
 echo "== a job file opened through the association"
 printf 'x' >"$drive_c/etc/qortest"

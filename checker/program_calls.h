@@ -1,0 +1,20 @@
+// How Windows reads the command line of an "Externer Programmaufruf=": the
+// program is not named apart from its arguments, so a path with a blank that
+// is not in quotation marks makes Windows try shorter programs first. No
+// Windows API here.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The hint for a command line that begins with an unquoted program path
+// holding a blank (`where` names its place in the job file); empty when there
+// is nothing to warn about. For such a line Windows tries, in this order, the
+// text up to each blank or tab and then the whole line, each with ".exe"
+// appended when its last path part has no extension, and starts the first
+// that exists. The hint names the first of them and, when it can tell, those
+// up to the program meant: the first that ends in a program extension (.exe,
+// .com, .bat, .cmd) over words that go on with the path. A path counts as
+// going on past a blank in that case, or when the word after the first blank
+// is a relative path with a "\" in it.
+std::string UnquotedProgramHint(std::string_view command, const std::string& where);
