@@ -169,6 +169,15 @@ std::string DiagnoseInvalid(const JobBlockRecord& block, int32_t markerAt) {
   return d.Target(afterTarget);
 }
 
+// The parser has replaced the keyword already; the header tells whether it stood there.
+bool NamesCompanion(const JobBlockRecord& block) {
+  if (block.TargetCode != TargetDde) return false;
+  int32_t afterTarget = 0;
+  ExtractBetween(block.HeaderText, "Ziel=", "*", 1, afterTarget);
+  int32_t unused = 0;
+  return ExtractBetween(block.HeaderText, "DDE-Service=", "*", afterTarget, unused) == "hulintern";
+}
+
 void HintsForValid(BlockVerdict& v, int32_t markerAt) {
   const HeaderDiagnosis d(v.block.HeaderText, HeaderTextAt(markerAt));
   if (v.block.TargetCode == TargetFile) {
@@ -210,6 +219,7 @@ class Recorder : public JobLoopObserver {
       check_.endsEarly = true;
     } else {
       HintsForValid(v, markerAt);
+      v.namesCompanion = NamesCompanion(JobBlock);
     }
     check_.blocks.push_back(std::move(v));
   }
@@ -311,8 +321,6 @@ const char* TargetName(int16_t code) {
 
 }  // namespace
 
-std::string (*DescribeCompanionPath)() = nullptr;
-
 LineColumn LocatePosition(const std::string& text, int32_t position) {
   LineColumn lc{1, 1};
   const size_t end = std::min<size_t>(position > 0 ? position - 1 : 0, text.size());
@@ -367,8 +375,12 @@ std::string FormatCheck(const JobCheck& check, const std::string& jobName) {
              (b.AppendFlag ? "ja (andere Formate bleiben)" : "nein (Zwischenablage wird geleert)") + "\n";
     } else {
       std::string service = b.DdeService;
-      if (service == "hulintern" && DescribeCompanionPath != nullptr) {
-        service += " -> " + DescribeCompanionPath();
+      if (v.namesCompanion) {
+        service = "hulintern -> " + service;
+        if (b.DdeService == "hulintern") {
+          service += " (ZIRARUDAZADER.INI fehlt oder ist leer: qor.exe versucht \"hulintern\" zu "
+                     "starten)";
+        }
       }
       out += "  DDE-Service: " + service + "\n";
       out += "  DDE-Server:  " + b.DdeServer + "\n";
@@ -391,6 +403,5 @@ std::string FormatCheck(const JobCheck& check, const std::string& jobName) {
   return out;
 }
 
-// The loop's calls out, recorded instead of carried out.
+// The loop's call out to delivery, recorded instead of carried out.
 void DeliverBlock() {}
-void LocateCompanionPath() {}

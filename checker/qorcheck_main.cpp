@@ -8,7 +8,7 @@
 #include "job_check.h"
 
 #ifdef _WIN32
-#include "companion_describe.h"
+#include "windows_console.h"
 #endif
 
 namespace {
@@ -40,12 +40,6 @@ int main(int argc, char** argv) {
   }
 #ifdef _WIN32
   PrepareConsole();
-  DescribeCompanionPath = DescribeCompanionFromIni;
-#else
-  DescribeCompanionPath = [] {
-    return std::string("dravo.exe; der Pfad kommt beim Lauf aus ZIRARUDAZADER.INI im "
-                       "Windows-Verzeichnis");
-  };
 #endif
   std::ifstream in(argv[1], std::ios::binary);
   if (!in) {
