@@ -283,7 +283,7 @@ class Recorder : public JobLoopObserver {
   JobCheck& check_;
 };
 
-std::string Preview(const std::string& payload) {
+std::string Preview(std::string_view payload) {
   constexpr size_t kShown = 40;
   std::string out = "\"";
   for (size_t i = 0; i < payload.size() && i < kShown; ++i) {

@@ -21,7 +21,7 @@ Files Expected(const JobCheck& check) {
   for (const BlockVerdict& v : check.blocks) {
     if (!v.delivered || v.block.TargetCode != TargetFile) continue;
     std::string& content = files[v.block.TargetFileName];
-    content = v.block.AppendFlag ? content + v.block.DataText : v.block.DataText;
+    content = (v.block.AppendFlag ? content : std::string()) + std::string(v.block.DataText);
   }
   return files;
 }
