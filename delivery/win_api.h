@@ -78,7 +78,6 @@ QOR_LAZY("kernel32.dll", WriteFile);
 QOR_LAZY("kernel32.dll", GetFileSize);
 QOR_LAZY("kernel32.dll", SetFilePointer);
 QOR_LAZY("kernel32.dll", SetEndOfFile);
-QOR_LAZY("kernel32.dll", FlushFileBuffers);
 QOR_LAZY("kernel32.dll", LockFile);
 QOR_LAZY("kernel32.dll", UnlockFile);
 QOR_LAZY("kernel32.dll", DeleteFileA);
