@@ -28,6 +28,10 @@ struct RunResult {
 RunResult RunQor(const std::string& argumentText, DWORD timeoutMs = 60000);
 // The same with a whole command line of one's own.
 RunResult RunCommandLine(const std::string& commandLine, DWORD timeoutMs = 60000);
+// Starts qor.exe once for each argument text, all before waiting for any, and
+// waits for them all within `timeoutMs`.
+std::vector<RunResult> RunQorAtOnce(const std::vector<std::string>& argumentTexts,
+                                    DWORD timeoutMs = 60000);
 // RunQor with `currentDir` as qor.exe's current directory, against which
 // relative names resolve.
 RunResult RunQorIn(const std::string& currentDir, const std::string& argumentText,
