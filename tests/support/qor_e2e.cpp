@@ -221,6 +221,27 @@ void RemoveTree(const std::string& path) {
   RemoveDirectoryA(path.c_str());
 }
 
+AddressSpaceSqueeze::AddressSpaceSqueeze(size_t leftBytes) {
+  reserved_.reserve(1 << 16);  // no allocation while the space is taken
+  // The room that stays is kept aside while everything else is taken, in
+  // ever smaller pieces; asking without an address lets the system hand out
+  // the areas it keeps for itself as well.
+  void* left = VirtualAlloc(nullptr, leftBytes, MEM_RESERVE, PAGE_NOACCESS);
+  for (size_t piece = size_t{1} << 30; piece >= (size_t{64} << 10); piece /= 2) {
+    while (reserved_.size() < reserved_.capacity()) {
+      void* p = VirtualAlloc(nullptr, piece, MEM_RESERVE, PAGE_NOACCESS);
+      if (p == nullptr) break;
+      reserved_.push_back(p);
+      reservedBytes_ += piece;
+    }
+  }
+  if (left != nullptr) VirtualFree(left, 0, MEM_RELEASE);
+}
+
+AddressSpaceSqueeze::~AddressSpaceSqueeze() {
+  for (void* p : reserved_) VirtualFree(p, 0, MEM_RELEASE);
+}
+
 std::string Header(const std::string& entries) {
   return "(((HEADERSTART)))\r\n" + entries + "\r\n(((HEADEREND)))\r\n";
 }

@@ -70,6 +70,22 @@ class TempDir {
 
 void RemoveTree(const std::string& path);
 
+// Reserves all free address space of this process but for about `leftBytes`
+// in one piece, so that larger allocations fail for real; given back when the
+// object goes.
+class AddressSpaceSqueeze {
+ public:
+  explicit AddressSpaceSqueeze(size_t leftBytes);
+  ~AddressSpaceSqueeze();
+  AddressSpaceSqueeze(const AddressSpaceSqueeze&) = delete;
+  AddressSpaceSqueeze& operator=(const AddressSpaceSqueeze&) = delete;
+  size_t reservedBytes() const { return reservedBytes_; }
+
+ private:
+  std::vector<void*> reserved_;
+  size_t reservedBytes_ = 0;
+};
+
 // Job-file pieces.
 std::string Header(const std::string& entries);
 std::string Data(const std::string& payload);
