@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "job_parser.h"
 #include "procedures.h"
@@ -335,8 +336,8 @@ LineColumn LocatePosition(const std::string& text, int32_t position) {
   return lc;
 }
 
-JobCheck CheckJob(const std::string& text) {
-  JobText = text;
+JobCheck CheckJob(std::string text) {
+  JobText = std::move(text);  // held once, as qor.exe holds it
   JobBlock = JobBlockRecord();
   JobCheck check;
   Recorder recorder(check);

@@ -31,7 +31,7 @@ struct JobCheck {
 // Checks `text` as the job text. Uses and overwrites JobText and JobBlock; the
 // payloads in the verdicts point into JobText and are valid until the next call.
 // "hulintern" is resolved by LocateCompanionPath as the loop calls it.
-JobCheck CheckJob(const std::string& text);
+JobCheck CheckJob(std::string text);
 
 // The report, in German, Windows-1252.
 std::string FormatCheck(const JobCheck& check, const std::string& jobName);

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 
 #include "job_check.h"
 
@@ -46,7 +47,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "qorcheck: %s kann nicht gelesen werden\n", argv[1]);
     return 2;
   }
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (in.bad()) {
     std::fprintf(stderr, "qorcheck: %s kann nicht gelesen werden\n", argv[1]);
     return 2;
@@ -56,7 +57,7 @@ int main(int argc, char** argv) {
                stdout);
     return 1;
   }
-  const JobCheck check = CheckJob(text);
+  const JobCheck check = CheckJob(std::move(text));
   std::fputs(ForTerminal(FormatCheck(check, argv[1])).c_str(), stdout);
   return CheckStatus(check);
 }
