@@ -41,7 +41,9 @@ class TemporaryFile {
     return !last.Failed();
   }
 
-  // Puts the new content in the old file's place, or removes it again.
+  // Puts the new content in the old file's place; false when the system
+  // refuses. The old file is then still there, unless a release without
+  // MoveFileExA deleted it and refused only the rename.
   bool Replace(const std::string& fileName, LastError& last) {
     if (qor::api::MoveFileExA(name_.c_str(), fileName.c_str(),
                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
