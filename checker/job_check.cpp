@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "job_parser.h"
 #include "procedures.h"
@@ -186,6 +187,15 @@ std::string DiagnoseInvalid(const JobBlockRecord& block, int32_t markerAt) {
   return d.Target(afterTarget);
 }
 
+// The parser has replaced the keyword already; the header tells whether it stood there.
+bool NamesCompanion(const JobBlockRecord& block) {
+  if (block.TargetCode != TargetDde) return false;
+  int32_t afterTarget = 0;
+  ExtractBetween(block.HeaderText, "Ziel=", "*", 1, afterTarget);
+  int32_t unused = 0;
+  return ExtractBetween(block.HeaderText, "DDE-Service=", "*", afterTarget, unused) == "hulintern";
+}
+
 void HintsForValid(BlockVerdict& v, int32_t markerAt) {
   const HeaderDiagnosis d(v.block.HeaderText, HeaderTextAt(markerAt));
   if (v.block.TargetCode == TargetFile) {
@@ -228,6 +238,7 @@ class Recorder : public JobLoopObserver {
       check_.endsEarly = true;
     } else {
       HintsForValid(v, markerAt);
+      v.namesCompanion = NamesCompanion(JobBlock);
     }
     check_.blocks.push_back(std::move(v));
   }
@@ -291,7 +302,7 @@ class Recorder : public JobLoopObserver {
   JobCheck& check_;
 };
 
-std::string Preview(const std::string& payload) {
+std::string Preview(std::string_view payload) {
   constexpr size_t kShown = 40;
   std::string out = "\"";
   for (size_t i = 0; i < payload.size() && i < kShown; ++i) {
@@ -320,10 +331,14 @@ std::string WhereText(int32_t position) {
 }
 
 // The DDE-Service value, with where "hulintern" leads.
-std::string ServiceText(const JobBlockRecord& block) {
-  std::string service = block.DdeService;
-  if (service == "hulintern" && DescribeCompanionPath != nullptr) {
-    service += " -> " + DescribeCompanionPath();
+std::string ServiceText(const BlockVerdict& v) {
+  std::string service = v.block.DdeService;
+  if (v.namesCompanion) {
+    service = "hulintern -> " + service;
+    if (v.block.DdeService == "hulintern") {
+      service += " (ZIRARUDAZADER.INI fehlt oder ist leer: qor.exe versucht \"hulintern\" zu "
+                 "starten)";
+    }
   }
   return service;
 }
@@ -341,7 +356,7 @@ std::string ProgramList(const JobCheck& check) {
       list += block + ", Externer Programmaufruf: " + v.block.ExternalProgram + "\n";
     } else if (v.block.TargetCode == TargetDde) {
       list += block + ", DDE-Service (wenn es nicht schon l" + kAe + "uft): " +
-              ServiceText(v.block) + "\n";
+              ServiceText(v) + "\n";
     }
   }
   return "Programme, die dieser Auftrag startet:" + (list.empty() ? " keine\n" : "\n" + list);
@@ -357,8 +372,6 @@ const char* TargetName(int16_t code) {
 
 }  // namespace
 
-std::string (*DescribeCompanionPath)() = nullptr;
-
 LineColumn LocatePosition(const std::string& text, int32_t position) {
   LineColumn lc{1, 1};
   const size_t end = std::min<size_t>(position > 0 ? position - 1 : 0, text.size());
@@ -373,8 +386,8 @@ LineColumn LocatePosition(const std::string& text, int32_t position) {
   return lc;
 }
 
-JobCheck CheckJob(const std::string& text) {
-  JobText = text;
+JobCheck CheckJob(std::string text) {
+  JobText = std::move(text);  // held once, as qor.exe holds it
   JobBlock = JobBlockRecord();
   JobCheck check;
   Recorder recorder(check);
@@ -412,7 +425,7 @@ std::string FormatCheck(const JobCheck& check, const std::string& jobName) {
       out += std::string("  Anh") + kAe + "ngen:    " +
              (b.AppendFlag ? "ja (andere Formate bleiben)" : "nein (Zwischenablage wird geleert)") + "\n";
     } else {
-      out += "  DDE-Service: " + ServiceText(b) + "\n";
+      out += "  DDE-Service: " + ServiceText(v) + "\n";
       out += "  DDE-Server:  " + b.DdeServer + "\n";
       out += "  DDE-Topic:   " + b.DdeTopic + "\n";
       out += "  DDE-Item:    " + b.DdeItem + "\n";
@@ -434,6 +447,5 @@ std::string FormatCheck(const JobCheck& check, const std::string& jobName) {
   return out;
 }
 
-// The loop's calls out, recorded instead of carried out.
+// The loop's call out to delivery, recorded instead of carried out.
 void DeliverBlock() {}
-void LocateCompanionPath() {}

@@ -17,6 +17,7 @@ struct BlockVerdict {
   int32_t dataAt = 0;        // 1-based position of the payload's first char, 0 if none
   std::string reason;        // why the block is not delivered / the header is invalid
   std::vector<std::string> hints;  // likely mistakes in a block that is delivered
+  bool namesCompanion = false;     // "DDE-Service=hulintern": block.DdeService is what it became
 };
 
 struct JobCheck {
@@ -27,8 +28,10 @@ struct JobCheck {
   int32_t headerMarkers = 0; // "(((HEADERSTART)))" markers in the whole text
 };
 
-// Checks `text` as the job text. Uses and overwrites JobText and JobBlock.
-JobCheck CheckJob(const std::string& text);
+// Checks `text` as the job text. Uses and overwrites JobText and JobBlock; the
+// payloads in the verdicts point into JobText and are valid until the next call.
+// "hulintern" is resolved by LocateCompanionPath as the loop calls it.
+JobCheck CheckJob(std::string text);
 
 // The report, in German, Windows-1252.
 std::string FormatCheck(const JobCheck& check, const std::string& jobName);
@@ -41,6 +44,3 @@ struct LineColumn {
   int32_t line, column;
 };
 LineColumn LocatePosition(const std::string& text, int32_t position);
-
-// How the checker shows the companion keyword; set by the platform's main.
-extern std::string (*DescribeCompanionPath)();

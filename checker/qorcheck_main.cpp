@@ -4,11 +4,12 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 
 #include "job_check.h"
 
 #ifdef _WIN32
-#include "companion_describe.h"
+#include "windows_console.h"
 #endif
 
 namespace {
@@ -40,19 +41,13 @@ int main(int argc, char** argv) {
   }
 #ifdef _WIN32
   PrepareConsole();
-  DescribeCompanionPath = DescribeCompanionFromIni;
-#else
-  DescribeCompanionPath = [] {
-    return std::string("dravo.exe; der Pfad kommt beim Lauf aus ZIRARUDAZADER.INI im "
-                       "Windows-Verzeichnis");
-  };
 #endif
   std::ifstream in(argv[1], std::ios::binary);
   if (!in) {
     std::fprintf(stderr, "qorcheck: %s kann nicht gelesen werden\n", argv[1]);
     return 2;
   }
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (in.bad()) {
     std::fprintf(stderr, "qorcheck: %s kann nicht gelesen werden\n", argv[1]);
     return 2;
@@ -62,7 +57,7 @@ int main(int argc, char** argv) {
                stdout);
     return 1;
   }
-  const JobCheck check = CheckJob(text);
+  const JobCheck check = CheckJob(std::move(text));
   std::fputs(ForTerminal(FormatCheck(check, argv[1])).c_str(), stdout);
   return CheckStatus(check);
 }

@@ -2,9 +2,16 @@
 // window, so no console ever appears.
 #include <windows.h>
 
+#include <new>
+
 #include "jobrunner/job_runner.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  RunJobFile();
+  try {
+    RunJobFile();
+  } catch (const std::bad_alloc&) {
+    // Out of memory before the block loop (the job loop handles its own): the
+    // run ends as after any failure of start-up.
+  }
   return 0;
 }

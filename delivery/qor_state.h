@@ -4,13 +4,16 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 enum TargetCodes : int16_t { TargetFile = 0, TargetClipboard = 1, TargetDde = 2 };
 
 // The current block: rewritten by the parser block by block, read by delivery.
 struct JobBlockRecord {
   std::string HeaderText;
-  std::string DataText;
+  // The payload where it stands in JobText, which does not change during a
+  // run: a large payload is held once, not copied.
+  std::string_view DataText;
   int16_t TargetCode = TargetFile;
   bool AppendFlag = false;
   std::string TargetFileName;

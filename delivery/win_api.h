@@ -78,7 +78,11 @@ QOR_LAZY("kernel32.dll", WriteFile);
 QOR_LAZY("kernel32.dll", GetFileSize);
 QOR_LAZY("kernel32.dll", SetFilePointer);
 QOR_LAZY("kernel32.dll", SetEndOfFile);
+QOR_LAZY("kernel32.dll", LockFile);
+QOR_LAZY("kernel32.dll", UnlockFile);
 QOR_LAZY("kernel32.dll", DeleteFileA);
+QOR_LAZY("kernel32.dll", MoveFileExA);
+QOR_LAZY("kernel32.dll", MoveFileA);
 QOR_LAZY("kernel32.dll", CreateDirectoryA);
 QOR_LAZY("kernel32.dll", FindFirstFileA, (intptr_t)INVALID_HANDLE_VALUE);
 QOR_LAZY("kernel32.dll", FindClose);
@@ -86,6 +90,7 @@ QOR_LAZY("kernel32.dll", CloseHandle);
 
 // kernel32: process, time, system information
 QOR_LAZY("kernel32.dll", GetCommandLineA);
+QOR_LAZY("kernel32.dll", GetCurrentProcessId);
 QOR_LAZY("kernel32.dll", GetLocalTime);
 QOR_LAZY("kernel32.dll", Sleep);
 QOR_LAZY("kernel32.dll", GetModuleFileNameA);

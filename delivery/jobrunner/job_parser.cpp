@@ -1,5 +1,7 @@
 #include "job_parser.h"
 
+#include <new>
+
 #include "procedures.h"
 #include "qor_state.h"
 
@@ -30,6 +32,11 @@ std::string_view TrimBlanks(std::string_view text) {
 
 std::string ExtractBetween(std::string_view text, std::string_view startMarker,
                            std::string_view endMarker, int32_t from, int32_t& next) {
+  return std::string(ExtractBetweenView(text, startMarker, endMarker, from, next));
+}
+
+std::string_view ExtractBetweenView(std::string_view text, std::string_view startMarker,
+                                    std::string_view endMarker, int32_t from, int32_t& next) {
   const size_t length = text.size();
   const size_t searchStart = from <= 0 ? 0 : static_cast<size_t>(from) - 1;
   if (searchStart > length) return {};
@@ -49,7 +56,7 @@ std::string ExtractBetween(std::string_view text, std::string_view startMarker,
   }
 
   next = e == length ? 0 : static_cast<int32_t>(e + endMarker.size());
-  return std::string(TrimBlanks(text.substr(valueStart, valueEnd - valueStart)));
+  return TrimBlanks(text.substr(valueStart, valueEnd - valueStart));
 }
 
 bool ParseHeaderBlock(int32_t position, int32_t& next) {
@@ -101,7 +108,7 @@ bool ParseHeaderBlock(int32_t position, int32_t& next) {
 }
 
 bool ParseDataBlock(int32_t position, int32_t& next) {
-  JobBlock.DataText = ExtractBetween(JobText, kDataStart, kDataEnd, position, next);
+  JobBlock.DataText = ExtractBetweenView(JobText, kDataStart, kDataEnd, position, next);
   return !JobBlock.DataText.empty();
 }
 
@@ -109,7 +116,12 @@ void RunJobLoop(JobLoopObserver* observer) {
   int32_t position = 1;
   int32_t next = 0;
   while (position > 0) {
-    const bool valid = ParseHeaderBlock(position, next);
+    bool valid = false;
+    try {
+      valid = ParseHeaderBlock(position, next);
+    } catch (const std::bad_alloc&) {
+      // A header that cannot be parsed ends the run.
+    }
     if (observer != nullptr) observer->HeaderParsed(position, next, valid);
     if (!valid) return;
     // A header without its end marker swallows the rest of the text; a data
@@ -122,7 +134,13 @@ void RunJobLoop(JobLoopObserver* observer) {
     position = next;
     const bool deliver = ParseDataBlock(position, next);
     if (observer != nullptr) observer->DataParsed(position, next, deliver);
-    if (deliver) DeliverBlock();
+    if (deliver) {
+      try {
+        DeliverBlock();
+      } catch (const std::bad_alloc&) {
+        // The block is abandoned; a target with failure lines has written its own.
+      }
+    }
     position = next;
   }
 }

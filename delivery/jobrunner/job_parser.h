@@ -19,6 +19,9 @@ std::string_view TrimBlanks(std::string_view text);
 // marker, 0 when nothing follows; it is left alone when startMarker is absent.
 std::string ExtractBetween(std::string_view text, std::string_view startMarker,
                            std::string_view endMarker, int32_t from, int32_t& next);
+// The same as a view into `text`, without a copy.
+std::string_view ExtractBetweenView(std::string_view text, std::string_view startMarker,
+                                    std::string_view endMarker, int32_t from, int32_t& next);
 
 // Reads the next header at or after `position` into JobBlock; false when none
 // follows or it is invalid.
@@ -43,5 +46,7 @@ struct JobLoopObserver {
 };
 
 // The block loop over JobText: parse, deliver, move on, until nothing follows
-// or a header is invalid.
+// or a header is invalid. Running out of memory while a header is parsed ends
+// the run like an invalid header; while a block is delivered, it abandons that
+// block and the loop goes on.
 void RunJobLoop(JobLoopObserver* observer = nullptr);

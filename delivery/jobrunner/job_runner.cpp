@@ -35,14 +35,6 @@ std::string TrimmedOfBlanks(const std::string& text) {
 
 }  // namespace
 
-bool FileExistsNonEmpty(const std::string& path) {
-  qor::UniqueFile file = OpenForReading(path);
-  if (!file) return false;
-  int64_t size = 0;
-  if (!qor::FileSizeOf(file.get(), size)) return false;
-  return qor::api::CloseHandle(file.release()) && size > 0;
-}
-
 bool ReadWholeFile(const std::string& path, std::string& text) {
   QorError error;
   try {

@@ -1,6 +1,8 @@
 // Clipboard target: the payload as text in CF_TEXT, the bytes unchanged.
+#include <cstdint>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "hidden_window.h"
 #include "qor_state.h"
@@ -31,18 +33,21 @@ HWND ClipboardOwnerWindow() {
   return owner;
 }
 
-// `count` characters and a terminating NUL in global memory, as the text
-// formats of the clipboard want them.
-template <typename Char>
-qor::UniqueGlobal InGlobalMemory(const Char* text, size_t count) {
+// Global memory for a text of `count` characters and its NUL, as the text
+// formats of the clipboard want them, filled by `convert` with the memory
+// locked; null when either fails. The text is made straight in the memory the
+// clipboard gets: a large payload has no copy of it besides.
+template <typename Char, typename Convert>
+qor::UniqueGlobal ConvertedInGlobalMemory(size_t count, Convert convert) {
+  if (count >= SIZE_MAX / sizeof(Char)) return qor::UniqueGlobal();  // more than there can be
   qor::UniqueGlobal memory(qor::api::GlobalAlloc(GMEM_MOVEABLE, (count + 1) * sizeof(Char)));
   if (!memory) return memory;
   auto* chars = static_cast<Char*>(qor::api::GlobalLock(memory.get()));
   if (chars == nullptr) return qor::UniqueGlobal();
-  std::memcpy(chars, text, count * sizeof(Char));
+  const bool converted = count == 0 || convert(chars);
   chars[count] = Char();
   qor::api::GlobalUnlock(memory.get());
-  return memory;
+  return converted ? std::move(memory) : qor::UniqueGlobal();
 }
 
 // The payload as UTF-16 and in the OEM code page, converted as the system
@@ -52,28 +57,28 @@ struct OtherTextForms {
   qor::UniqueGlobal oem;
 };
 
-OtherTextForms ConvertText(const std::string& text) {
+OtherTextForms ConvertText(std::string_view text) {
   OtherTextForms forms;
-  std::wstring wide;
-  if (!text.empty()) {
-    const int size = static_cast<int>(text.size());
-    const int wideSize = qor::api::MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
-    if (wideSize <= 0) return forms;
-    wide.resize(static_cast<size_t>(wideSize));
-    qor::api::MultiByteToWideChar(CP_ACP, 0, text.data(), size, &wide[0], wideSize);
+  const int size = static_cast<int>(text.size());
+  const int wideSize =
+      size == 0 ? 0 : qor::api::MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+  if (size > 0 && wideSize <= 0) return forms;
+  forms.unicode = ConvertedInGlobalMemory<wchar_t>(wideSize, [&](wchar_t* wide) {
+    return qor::api::MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide, wideSize) == wideSize;
+  });
+  if (!forms.unicode) return forms;
+  const auto* wide = static_cast<const wchar_t*>(qor::api::GlobalLock(forms.unicode.get()));
+  if (wide == nullptr) return forms;
+  const int oemSize = wideSize == 0 ? 0
+                                    : qor::api::WideCharToMultiByte(CP_OEMCP, 0, wide, wideSize,
+                                                                    nullptr, 0, nullptr, nullptr);
+  if (wideSize == 0 || oemSize > 0) {
+    forms.oem = ConvertedInGlobalMemory<char>(oemSize, [&](char* oem) {
+      return qor::api::WideCharToMultiByte(CP_OEMCP, 0, wide, wideSize, oem, oemSize, nullptr,
+                                           nullptr) == oemSize;
+    });
   }
-  forms.unicode = InGlobalMemory(wide.data(), wide.size());
-  std::string oem;
-  if (!wide.empty()) {
-    const int wideSize = static_cast<int>(wide.size());
-    const int oemSize = qor::api::WideCharToMultiByte(CP_OEMCP, 0, wide.data(), wideSize, nullptr,
-                                                      0, nullptr, nullptr);
-    if (oemSize <= 0) return forms;
-    oem.resize(static_cast<size_t>(oemSize));
-    qor::api::WideCharToMultiByte(CP_OEMCP, 0, wide.data(), wideSize, &oem[0], oemSize, nullptr,
-                                  nullptr);
-  }
-  forms.oem = InGlobalMemory(oem.data(), oem.size());
+  qor::api::GlobalUnlock(forms.unicode.get());
   return forms;
 }
 
@@ -84,17 +89,26 @@ void SetIfPresent(UINT format, qor::UniqueGlobal& memory) {
 }  // namespace
 
 // Emptying and setting happen in one opening of the clipboard, so no other
-// program can come in between. Any failure abandons the block, silently.
+// program can come in between. Any failure abandons the block, silently; so
+// does a lack of memory for the text's copies, which are all made before the
+// clipboard is opened.
 //
 // Setting CF_TEXT replaces only that format. When the clipboard is kept, text
 // that a program put there in Unicode (or the OEM code page) besides would
 // still be what every program that pastes Unicode gets, so the payload
 // replaces those forms of the text too.
 void PutBlockOnClipboard() {
-  qor::UniqueGlobal text = InGlobalMemory(JobBlock.DataText.data(), JobBlock.DataText.size());
+  const std::string_view payload = JobBlock.DataText;
+  qor::UniqueGlobal text = ConvertedInGlobalMemory<char>(payload.size(), [&](char* chars) {
+    std::memcpy(chars, payload.data(), payload.size());
+    return true;
+  });
   if (!text) return;
   OtherTextForms otherForms;
-  if (JobBlock.AppendFlag) otherForms = ConvertText(JobBlock.DataText);
+  if (JobBlock.AppendFlag) {
+    otherForms = ConvertText(payload);
+    if (!otherForms.unicode || !otherForms.oem) return;
+  }
   const HWND owner = ClipboardOwnerWindow();
   for (int attempt = 1;; ++attempt) {
     qor::ClipboardOpen clipboard(owner);

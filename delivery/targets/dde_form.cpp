@@ -2,6 +2,8 @@
 // DDE messages; and the pump that keeps them flowing while an answer is due.
 #include <dde.h>
 
+#include <new>
+
 #include "dde_conversation.h"
 #include "dde_form.h"
 #include "dde_logic.h"
@@ -65,7 +67,14 @@ void OnData(HWND form, HWND from, LPARAM lParam) {
       const size_t size = qor::api::GlobalSize(data);
       const size_t offset = offsetof(DDEDATA, Value);
       if (from == Conversation.server && value->cfFormat == CF_TEXT && size > offset) {
-        txtEXport.Text = TextFromValue(reinterpret_cast<const char*>(value) + offset, size - offset);
+        // Without memory for the value the text stays as it was: nothing may
+        // be thrown through the system's message dispatch.
+        try {
+          txtEXport.ReceivedText =
+              TextFromValue(reinterpret_cast<const char*>(value) + offset, size - offset);
+          txtEXport.Text = txtEXport.ReceivedText;
+        } catch (const std::bad_alloc&) {
+        }
       }
       qor::api::GlobalUnlock(data);
     }

@@ -4,12 +4,16 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "error_table.h"
 
 // The settings of txtEXport.
 struct TextBoxRecord {
-  std::string Text = "txtExport";  // the text poked to the server
+  // The text poked to the server: the payload where it stands in JobText, so
+  // that a large one is not copied, or the value the server sent last.
+  std::string_view Text = "txtExport";
+  std::string ReceivedText;  // holds the server's value while Text shows it
   std::string LinkTopic;           // "application|topic"
   std::string LinkItem;
   int16_t LinkMode = 0;      // 0 none, 1 automatic

@@ -5,6 +5,7 @@
 #include <dde.h>
 
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "dde_conversation.h"
@@ -59,9 +60,15 @@ bool PostWithItem(HWND form, UINT message, UINT_PTR low, const std::string& item
   return true;
 }
 
+// Without memory for the list the windows found so far are asked; nothing
+// may be thrown through the system's enumeration.
 BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
-  reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-  return TRUE;
+  try {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    return TRUE;
+  } catch (const std::bad_alloc&) {
+    return FALSE;
+  }
 }
 
 // Asks every top-level window, one after the other, for the conversation;
@@ -203,12 +210,16 @@ void LinkPoke() {
     return;
   }
   const HWND form = Form1Window();
-  const std::string& text = txtEXport.Text;
+  const std::string_view text = txtEXport.Text;
   // The header, the text and its terminating NUL, nothing more: the size of
   // the memory tells the server the size of the value.
   constexpr size_t kValueOffset = offsetof(DDEPOKE, Value);
   qor::UniqueGlobal data(qor::api::GlobalAlloc(kDdeMemory, kValueOffset + text.size() + 1));
-  auto* poke = data ? static_cast<DDEPOKE*>(qor::api::GlobalLock(data.get())) : nullptr;
+  if (!data) {
+    Fail(qor_errors::kOutOfMemory);
+    return;
+  }
+  auto* poke = static_cast<DDEPOKE*>(qor::api::GlobalLock(data.get()));
   if (poke == nullptr) {
     FailWithLastWindowsError();
     return;

@@ -1,12 +1,16 @@
 // DDE target: the payload is poked into the target application through the
 // link of txtEXport, after the server application was made sure of.
+#include <new>
+
 #include "dde_form.h"
 #include "dde_logic.h"
 #include "procedures.h"
 #include "qor_state.h"
 #include "targets.h"
 
-void PokeBlockOverDde() {
+namespace {
+
+void PokeOverTheLink() {
   SetLinkMode(0);  // closes a link an earlier block left open
   const bool serverRuns = EnsureDdeServerRunning(JobBlock.DdeService);
   DdeLastError = QorError();
@@ -32,4 +36,21 @@ void PokeBlockOverDde() {
     }
   }
   SetLinkMode(0);
+}
+
+}  // namespace
+
+// Without memory the block is abandoned with the failure line; a link it left
+// open is closed by the next DDE block.
+void PokeBlockOverDde() {
+  try {
+    PokeOverTheLink();
+  } catch (const std::bad_alloc&) {
+    DdeLastError = QorError();
+    if (!TraceOn) return;
+    try {
+      WriteTrace(DdeFailureMessage(ErrorFromNumber(qor_errors::kOutOfMemory)));
+    } catch (const std::bad_alloc&) {
+    }
+  }
 }

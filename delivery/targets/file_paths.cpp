@@ -1,5 +1,7 @@
 #include "file_paths.h"
 
+#include <cstdio>
+
 std::string DirectoryPart(const std::string& path) {
   if (path.empty()) return {};
   std::string directory = path;
@@ -20,4 +22,13 @@ std::vector<std::string> DirectoryPrefixes(const std::string& directory) {
 std::string ExistencePattern(const std::string& path) {
   if (!path.empty() && path.back() == '\\') return path + "*";
   return path;
+}
+
+std::string TemporaryNameBeside(const std::string& path, uint32_t processId, uint32_t attempt) {
+  const size_t last = path.find_last_of("\\/:");
+  const std::string folder = last == std::string::npos ? std::string() : path.substr(0, last + 1);
+  char name[32];
+  std::snprintf(name, sizeof name, "~qor%x-%x.tmp", static_cast<unsigned>(processId),
+                static_cast<unsigned>(attempt));
+  return folder + name;
 }

@@ -2,6 +2,7 @@
 // path components.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -22,3 +23,10 @@ std::vector<std::string> DirectoryPrefixes(const std::string& directory);
 // stands for that directory, whose listing always holds "." when it exists
 // (listing the bare name with its "\" finds nothing).
 std::string ExistencePattern(const std::string& path);
+
+// The name of the temporary file a save writes before it replaces `path`: in
+// the same folder, so that replacing is a rename on one volume. The folder is
+// everything up to the last "\", "/" or ":" ("C:liste.txt" names the current
+// folder of drive C). The name is made of the process number and an attempt
+// number, short so that it fits wherever the file's own name fits nearly.
+std::string TemporaryNameBeside(const std::string& path, uint32_t processId, uint32_t attempt);

@@ -3,11 +3,13 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // File target: write or append the first `count` chars of `payload`; the
-// result is an error number, 0 on success.
-int16_t SaveToFile(const std::string& fileName, const std::string& payload, int32_t count);
-int16_t AppendToFile(const std::string& fileName, const std::string& payload, int32_t count);
+// result is an error number, 0 on success. A failed save leaves the old file
+// as it was, a failed append cuts the file back; either writes its trace line.
+int16_t SaveToFile(const std::string& fileName, std::string_view payload, int32_t count);
+int16_t AppendToFile(const std::string& fileName, std::string_view payload, int32_t count);
 bool CreateMissingDirectories(const std::string& path);
 int32_t GetFileLength(const std::string& fileName);
 

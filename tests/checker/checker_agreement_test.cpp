@@ -21,7 +21,7 @@ Files Expected(const JobCheck& check) {
   for (const BlockVerdict& v : check.blocks) {
     if (!v.delivered || v.block.TargetCode != TargetFile) continue;
     std::string& content = files[v.block.TargetFileName];
-    content = v.block.AppendFlag ? content + v.block.DataText : v.block.DataText;
+    content = (v.block.AppendFlag ? content : std::string()) + std::string(v.block.DataText);
   }
   return files;
 }
@@ -134,6 +134,91 @@ TEST(QorcheckProgram, ExitStatusTellsWhetherEveryBlockIsDelivered) {
   EXPECT_EQ(e2e::RunCommandLine(checker + "\"" + good + "\"").exitCode, 0u);
   EXPECT_EQ(e2e::RunCommandLine(checker + "\"" + bad + "\"").exitCode, 1u);
   EXPECT_EQ(e2e::RunCommandLine(checker + "\"" + (dir / "fehlt.qor") + "\"").exitCode, 2u);
+}
+
+// What qorcheck.exe prints for `jobPath`.
+std::string QorcheckReport(const e2e::TempDir& dir, const std::string& jobPath) {
+  const std::string reportPath = dir / "bericht.txt";
+  SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+  HANDLE report = CreateFileA(reportPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable,
+                              CREATE_ALWAYS, 0, nullptr);
+  if (report == INVALID_HANDLE_VALUE) return "<no report file>";
+  std::string commandLine = "\"" + e2e::BinDir() + "\\qorcheck.exe\" \"" + jobPath + "\"";
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdOutput = report;
+  si.hStdError = report;
+  PROCESS_INFORMATION pi{};
+  const bool started = CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0,
+                                      nullptr, nullptr, &si, &pi);
+  CloseHandle(report);
+  if (!started) return "<qorcheck.exe not started>";
+  const bool ended = e2e::WaitPumping(pi.hProcess, 60000);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  std::string bytes;
+  if (!ended || !e2e::ReadFileBytes(reportPath, bytes)) return "<no report>";
+  return bytes;
+}
+
+// The program a "hulintern" block makes qor.exe start: the path in its
+// "DDE-Anwendung <path> Datei nicht gefunden" line.
+std::string StartedByQor(const e2e::TempDir& dir, const std::string& job) {
+  const std::string tail = " Datei nicht gefunden";
+  e2e::SetTrace(e2e::Trace::On);
+  sat::BoxWatcher watcher;
+  const e2e::RunResult run = e2e::RunJob(dir, job);
+  watcher.Stop();
+  const std::vector<std::string> lines = e2e::TraceMessages();
+  e2e::SetTrace(e2e::Trace::Off);
+  if (!run.finished || lines.size() != 3 || lines[2].rfind("DDE-Anwendung ", 0) != 0 ||
+      lines[2].size() < 14 + tail.size() ||
+      lines[2].compare(lines[2].size() - tail.size(), tail.size(), tail) != 0) {
+    return "<unexpected run>";
+  }
+  return lines[2].substr(14, lines[2].size() - 14 - tail.size());
+}
+
+// The program qorcheck names for a "hulintern" block: what stands behind
+// "hulintern -> " up to the end of the line or a remark in parentheses.
+std::string NamedByQorcheck(const std::string& report) {
+  const std::string key = "  DDE-Service: hulintern -> ";
+  const size_t at = report.find(key);
+  if (at == std::string::npos) return "<no hulintern line>";
+  const size_t from = at + key.size();
+  const size_t end = report.find_first_of("\r\n", from);
+  const std::string value = report.substr(from, end - from);
+  return value.substr(0, value.find(" ("));
+}
+
+// qor.exe and qorcheck resolve "hulintern" through the same procedure, so
+// they name the same program whatever ZIRARUDAZADER.INI says.
+TEST(CheckerAgreesWithQor, OnWhereHulinternLeads) {
+  sat::PresentedWindows presented("qor.exe", "winxp");  // a release that scans and starts
+  ASSERT_TRUE(presented.ok());
+  sat::CompanionIni ini;
+  e2e::TempDir dir;
+  ASSERT_EQ(dir.path().find("\\work"), std::string::npos) << "the scratch path must not decide";
+  const std::string job = e2e::DdeBlock("hulintern", "QorNiemand", "KeinThema", "Feld", "Daten");
+  ASSERT_TRUE(e2e::WriteFileBytes(dir / "job.qor", job));
+  const struct {
+    const char* name;
+    std::string ini;
+    std::string expected;
+  } cases[] = {
+      {"empty INI", "", "hulintern"},
+      {"missing key", "[ZIRARUDAZADER]\r\nanderes=x\r\n", e2e::BinDir() + "\\dravo.exe"},
+      {"\\work path", "[ZIRARUDAZADER]\r\nworking_data=" + (dir / "Bib\\work\\daten") + "\r\n",
+       dir / "Bib\\bin\\dravo.exe"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(ini.Write(c.ini));
+    const std::string report = QorcheckReport(dir, dir / "job.qor");
+    EXPECT_EQ(StartedByQor(dir, job), c.expected);
+    EXPECT_EQ(NamedByQorcheck(report), c.expected) << report;
+  }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // failing block must not keep the next one from being delivered.
 #include <gtest/gtest.h>
 
+#include "dde_test_support.h"
 #include "qor_e2e.h"
 
 using e2e::TempDir;
@@ -51,6 +52,41 @@ TEST(Faults, DirectoryThatCannotBeCreatedFailsOnlyItsBlock) {
   ASSERT_EQ(lines.size(), 3u);
   const std::string prefix = target + " kann nicht gespeichert werden. Fehler  ";
   EXPECT_EQ(lines[2].substr(0, prefix.size()), prefix) << lines[2];
+}
+
+// A job that does not fit a 32-bit process: the clipboard needs the 1000 MB
+// payload again as text and twice over in Unicode beside the job itself. The
+// block is abandoned before the clipboard is touched, and the next block is
+// delivered.
+TEST(Faults, ClipboardBlockThatDoesNotFitAbandonsOnlyItself) {
+#ifdef _WIN64
+  GTEST_SKIP() << "the job fits a 64-bit process";
+#endif
+  TempDir dir;
+  const std::string job = dir / "job.qor";
+  HANDLE file = CreateFileA(job.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  const auto write = [&](const std::string& bytes) {
+    DWORD written = 0;
+    return WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+  };
+  bool written = write(e2e::Header("Ziel=Zwischenablage*\r\nAnhaengen=Ja*") + "(((DATASTART)))<");
+  const std::string megabyte(1 << 20, 'x');
+  for (int i = 0; i < 1000 && written; ++i) written = write(megabyte);
+  written = written && write(">(((DATAEND)))\r\n" + e2e::FileBlock(dir / "danach.txt", "weiter"));
+  CloseHandle(file);
+  ASSERT_TRUE(written);
+  ASSERT_TRUE(dde_test::PutBitmapAndText("vorher"));
+  e2e::SetTrace(Trace::Off);
+  const e2e::RunResult run = e2e::RunQor(job, 300000);
+  DeleteFileA(job.c_str());
+  ASSERT_TRUE(run.finished);
+  EXPECT_EQ(run.exitCode, 0u) << "ended normally";
+  EXPECT_EQ(Contents(dir / "danach.txt"), "weiter");
+  std::string text;
+  EXPECT_TRUE(dde_test::ClipboardText(text));
+  EXPECT_EQ(text, "vorher");
 }
 
 }  // namespace

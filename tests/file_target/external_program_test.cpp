@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "qor_e2e.h"
+#include "recorder_records.h"
 #include "wait_for.h"
 
 using e2e::FileBlock;
@@ -14,29 +15,6 @@ using e2e::Trace;
 using Lines = std::vector<std::string>;
 
 namespace {
-
-constexpr DWORD kStartBoundMs = 20000;  // a Wine process start can take seconds
-
-std::string Recorder() { return e2e::BinDir() + "\\qor_recorder.exe"; }
-
-// The records the recorder wrote into `dir`, in no particular order.
-std::vector<std::string> Records(const std::string& dir) {
-  std::vector<std::string> records;
-  WIN32_FIND_DATAA found;
-  HANDLE h = FindFirstFileA((dir + "\\rec-*.txt").c_str(), &found);
-  if (h == INVALID_HANDLE_VALUE) return records;
-  do {
-    std::string bytes;
-    if (e2e::ReadFileBytes(dir + "\\" + found.cFileName, bytes)) records.push_back(bytes);
-  } while (FindNextFileA(h, &found));
-  FindClose(h);
-  return records;
-}
-
-std::vector<std::string> WaitForRecords(const std::string& dir, size_t count) {
-  WaitFor([&] { return Records(dir).size() >= count; }, kStartBoundMs);
-  return Records(dir);
-}
 
 std::string Record(const std::string& command, const std::string& cwd,
                    const std::string& target) {

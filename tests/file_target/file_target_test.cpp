@@ -3,6 +3,8 @@
 // trace log exactly and only while tracing is on.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "qor_e2e.h"
 
 using e2e::FileBlock;
@@ -179,21 +181,88 @@ TEST(FileTarget, FileHeldExclusivelyByAnotherProgramIsTracedAndKept) {
                                                  AppendFailure(target, " 70: Zugriff verweigert")}));
 }
 
-// Held open by a reader that does not allow deletion, the old file stays
-// but is opened and written: it must end where the payload ends.
-TEST(FileTarget, OldFileThatCannotBeDeletedIsCutBehindThePayload) {
+// Held open by a reader, the old file gets the new content: replaced where
+// the reader allows deleting, else written in place and cut where the payload
+// ends. A reader that allows deleting once left the file delete-pending, so
+// that nothing was written and the file went when the reader closed it.
+TEST(FileTarget, OldFileHeldOpenByAReaderGetsTheNewContent) {
+  for (const DWORD sharing : {DWORD{FILE_SHARE_READ | FILE_SHARE_WRITE},
+                              DWORD{FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE}}) {
+    SCOPED_TRACE(sharing);
+    TempDir dir;
+    const std::string target = dir / "offen.txt";
+    ASSERT_TRUE(e2e::WriteFileBytes(target, "ein alter Inhalt, l\xE4nger als der neue"));
+    HANDLE reader = CreateFileA(target.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0,
+                                nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    RunTraced(dir, FileBlock(target, "kurz"));
+    CloseHandle(reader);
+    EXPECT_EQ(Content(target), "kurz");
+    EXPECT_EQ(e2e::TraceMessages(), RunLines(dir));
+  }
+}
+
+// A person starts a second export to the same file while the first is still
+// appending: every block of both lands whole, none overwrites another.
+TEST(FileTarget, OverlappingRunsAppendEveryBlockWhole) {
   TempDir dir;
-  const std::string target = dir / "offen.txt";
-  ASSERT_TRUE(e2e::WriteFileBytes(target, "ein alter Inhalt, l\xE4nger als der neue"));
-  HANDLE reader = CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(reader, INVALID_HANDLE_VALUE);
-  RunTraced(dir, FileBlock(target, "kurz"));
-  const bool stillThere = e2e::FileExists(target);
-  CloseHandle(reader);
-  ASSERT_TRUE(stillThere);
-  EXPECT_EQ(Content(target), "kurz");
-  EXPECT_EQ(e2e::TraceMessages(), RunLines(dir));
+  const std::string target = dir / "gemeinsam.txt";
+  constexpr int kBlocks = 2000;
+  constexpr size_t kBlockSize = 1000;
+  const auto payload = [](char run, int number) {
+    char head[8];
+    std::snprintf(head, sizeof head, "%c%04d", run, number);
+    return head + std::string(kBlockSize - 7, static_cast<char>(run + 32)) + "\r\n";
+  };
+  for (const char run : {'A', 'B'}) {
+    std::string job;
+    for (int i = 0; i < kBlocks; ++i) job += FileBlock(target, payload(run, i), true);
+    ASSERT_TRUE(e2e::WriteFileBytes(dir / std::string(1, run) + ".qor", job));
+  }
+  e2e::SetTrace(Trace::Off);
+  for (const e2e::RunResult& run : e2e::RunQorAtOnce({dir / "A.qor", dir / "B.qor"}, 300000)) {
+    ASSERT_TRUE(run.finished);
+  }
+  const std::string content = Content(target);
+  ASSERT_EQ(content.size(), 2 * kBlocks * kBlockSize);
+  int next[2] = {0, 0};
+  int switches = 0;
+  char last = 'A';
+  for (size_t at = 0; at < content.size(); at += kBlockSize) {
+    const char run = content[at];
+    ASSERT_TRUE(run == 'A' || run == 'B') << "block at byte " << at;
+    int& number = next[run - 'A'];
+    ASSERT_EQ(content.compare(at, kBlockSize, payload(run, number)), 0)
+        << "block at byte " << at << " is not block " << number << " of run " << run;
+    ++number;
+    if (at > 0 && run != last) ++switches;
+    last = run;
+  }
+  EXPECT_EQ(next[0], kBlocks);
+  EXPECT_EQ(next[1], kBlocks);
+  EXPECT_GT(switches, 1) << "the runs did not overlap";
+}
+
+// Another program that keeps the appending runs' turn for itself makes the
+// block fail after a bounded wait; the file stays as it was and the next
+// block is delivered.
+TEST(FileTarget, AppendThatNeverGetsItsTurnFailsAfterTheBound) {
+  TempDir dir;
+  const std::string target = dir / "daten.txt";
+  ASSERT_TRUE(e2e::WriteFileBytes(target, "Satz 1\r\n"));
+  HANDLE holder = CreateFileA(target.c_str(), GENERIC_READ | GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  ASSERT_TRUE(LockFile(holder, 0, 0x40000000, 1, 0));  // the turn: byte 2^62
+  e2e::SetTrace(Trace::On);
+  const e2e::RunResult run =
+      e2e::RunJob(dir, FileBlock(target, "Satz 2", true) + FileBlock(dir / "danach.txt", "weiter"));
+  CloseHandle(holder);
+  ASSERT_TRUE(run.finished);
+  EXPECT_GE(run.elapsedMs, 9500u) << "waited for the turn";
+  EXPECT_EQ(Content(target), "Satz 1\r\n");
+  EXPECT_EQ(Content(dir / "danach.txt"), "weiter");
+  EXPECT_EQ(e2e::TraceMessages(), RunLines(dir, {AppendFailure(target, " 70: Zugriff verweigert")}));
 }
 
 TEST(FileTarget, WithTracingOffFailuresLeaveNoTraceAndDeliveriesStillHappen) {

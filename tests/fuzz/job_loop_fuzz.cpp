@@ -50,7 +50,7 @@ void DeliverBlock() {
   Require(gWatcher != nullptr && gWatcher->pendingDelivery);
   gWatcher->pendingDelivery = false;
   ++gDeliveries;
-  const std::string& data = JobBlock.DataText;
+  const std::string_view data = JobBlock.DataText;
   Require(!data.empty());
   Require(data.front() != ' ' && data.back() != ' ');
   Require(JobText.find(data) != std::string::npos);

@@ -31,26 +31,44 @@ bool WaitPumping(HANDLE process, DWORD timeoutMs) {
 
 namespace {
 
-RunResult RunIn(const std::string& commandLine, const char* currentDir, DWORD timeoutMs) {
-  RunResult result;
+// A started process and when it was started.
+struct Started {
+  PROCESS_INFORMATION pi{};
+  DWORD start = 0;
+  bool ok = false;
+};
+
+Started StartIn(const std::string& commandLine, const char* currentDir) {
+  Started started;
   std::vector<char> writable(commandLine.begin(), commandLine.end());
   writable.push_back('\0');
   STARTUPINFOA si{};
   si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  const DWORD start = GetTickCount();
-  if (!CreateProcessA(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, currentDir,
-                      &si, &pi)) {
-    return result;
-  }
+  started.start = GetTickCount();
+  started.ok = CreateProcessA(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                              currentDir, &si, &started.pi) != FALSE;
+  return started;
+}
+
+// Waits for the process to end within what is left of `timeoutMs` since
+// `since`, and ends it when it does not.
+RunResult Finish(const Started& started, DWORD since, DWORD timeoutMs) {
+  RunResult result;
+  if (!started.ok) return result;
   result.started = true;
-  result.finished = WaitPumping(pi.hProcess, timeoutMs);
-  result.elapsedMs = GetTickCount() - start;
-  if (!result.finished) TerminateProcess(pi.hProcess, 99);
-  GetExitCodeProcess(pi.hProcess, &result.exitCode);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
+  const DWORD spent = GetTickCount() - since;
+  result.finished = WaitPumping(started.pi.hProcess, spent < timeoutMs ? timeoutMs - spent : 0);
+  result.elapsedMs = GetTickCount() - started.start;
+  if (!result.finished) TerminateProcess(started.pi.hProcess, 99);
+  GetExitCodeProcess(started.pi.hProcess, &result.exitCode);
+  CloseHandle(started.pi.hThread);
+  CloseHandle(started.pi.hProcess);
   return result;
+}
+
+RunResult RunIn(const std::string& commandLine, const char* currentDir, DWORD timeoutMs) {
+  const Started started = StartIn(commandLine, currentDir);
+  return Finish(started, started.start, timeoutMs);
 }
 
 }  // namespace
@@ -61,6 +79,18 @@ RunResult RunCommandLine(const std::string& commandLine, DWORD timeoutMs) {
 
 RunResult RunQor(const std::string& argumentText, DWORD timeoutMs) {
   return RunCommandLine("\"" + QorExe() + "\" " + argumentText, timeoutMs);
+}
+
+std::vector<RunResult> RunQorAtOnce(const std::vector<std::string>& argumentTexts,
+                                    DWORD timeoutMs) {
+  const DWORD since = GetTickCount();
+  std::vector<Started> started;
+  for (const std::string& text : argumentTexts) {
+    started.push_back(StartIn("\"" + QorExe() + "\" " + text, nullptr));
+  }
+  std::vector<RunResult> results;
+  for (const Started& one : started) results.push_back(Finish(one, since, timeoutMs));
+  return results;
 }
 
 RunResult RunQorIn(const std::string& currentDir, const std::string& argumentText,
@@ -189,6 +219,27 @@ void RemoveTree(const std::string& path) {
     FindClose(h);
   }
   RemoveDirectoryA(path.c_str());
+}
+
+AddressSpaceSqueeze::AddressSpaceSqueeze(size_t leftBytes) {
+  reserved_.reserve(1 << 16);  // no allocation while the space is taken
+  // The room that stays is kept aside while everything else is taken, in
+  // ever smaller pieces; asking without an address lets the system hand out
+  // the areas it keeps for itself as well.
+  void* left = VirtualAlloc(nullptr, leftBytes, MEM_RESERVE, PAGE_NOACCESS);
+  for (size_t piece = size_t{1} << 30; piece >= (size_t{64} << 10); piece /= 2) {
+    while (reserved_.size() < reserved_.capacity()) {
+      void* p = VirtualAlloc(nullptr, piece, MEM_RESERVE, PAGE_NOACCESS);
+      if (p == nullptr) break;
+      reserved_.push_back(p);
+      reservedBytes_ += piece;
+    }
+  }
+  if (left != nullptr) VirtualFree(left, 0, MEM_RELEASE);
+}
+
+AddressSpaceSqueeze::~AddressSpaceSqueeze() {
+  for (void* p : reserved_) VirtualFree(p, 0, MEM_RELEASE);
 }
 
 std::string Header(const std::string& entries) {

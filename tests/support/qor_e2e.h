@@ -28,6 +28,10 @@ struct RunResult {
 RunResult RunQor(const std::string& argumentText, DWORD timeoutMs = 60000);
 // The same with a whole command line of one's own.
 RunResult RunCommandLine(const std::string& commandLine, DWORD timeoutMs = 60000);
+// Starts qor.exe once for each argument text, all before waiting for any, and
+// waits for them all within `timeoutMs`.
+std::vector<RunResult> RunQorAtOnce(const std::vector<std::string>& argumentTexts,
+                                    DWORD timeoutMs = 60000);
 // RunQor with `currentDir` as qor.exe's current directory, against which
 // relative names resolve.
 RunResult RunQorIn(const std::string& currentDir, const std::string& argumentText,
@@ -65,6 +69,22 @@ class TempDir {
 };
 
 void RemoveTree(const std::string& path);
+
+// Reserves all free address space of this process but for about `leftBytes`
+// in one piece, so that larger allocations fail for real; given back when the
+// object goes.
+class AddressSpaceSqueeze {
+ public:
+  explicit AddressSpaceSqueeze(size_t leftBytes);
+  ~AddressSpaceSqueeze();
+  AddressSpaceSqueeze(const AddressSpaceSqueeze&) = delete;
+  AddressSpaceSqueeze& operator=(const AddressSpaceSqueeze&) = delete;
+  size_t reservedBytes() const { return reservedBytes_; }
+
+ private:
+  std::vector<void*> reserved_;
+  size_t reservedBytes_ = 0;
+};
 
 // Job-file pieces.
 std::string Header(const std::string& entries);

@@ -68,4 +68,12 @@ TEST(ExistencePattern, ListsTheNameItselfOtherwise) {
   EXPECT_EQ(ExistencePattern(""), "");
 }
 
+TEST(TemporaryNameBeside, LiesInTheFileFolderAsTheSystemSeesIt) {
+  EXPECT_EQ(TemporaryNameBeside("C:\\Export\\liste.txt", 0x1a2b, 0), "C:\\Export\\~qor1a2b-0.tmp");
+  EXPECT_EQ(TemporaryNameBeside("\\\\srv\\share\\f.txt", 7, 3), "\\\\srv\\share\\~qor7-3.tmp");
+  EXPECT_EQ(TemporaryNameBeside("C:/Export/liste.txt", 7, 0), "C:/Export/~qor7-0.tmp");
+  EXPECT_EQ(TemporaryNameBeside("C:liste.txt", 7, 0), "C:~qor7-0.tmp") << "drive C's current folder";
+  EXPECT_EQ(TemporaryNameBeside("liste.txt", 0xffffffff, 15), "~qorffffffff-f.tmp");
+}
+
 }  // namespace

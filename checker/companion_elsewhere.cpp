@@ -1,0 +1,10 @@
+// Where "hulintern" leads, for a checker built away from Windows: there is no
+// Windows directory and so no ZIRARUDAZADER.INI to read. The report says so
+// in place of the path.
+#include "procedures.h"
+#include "qor_state.h"
+
+void LocateCompanionPath() {
+  JobBlock.DdeService =
+      "dravo.exe; der Pfad kommt beim Lauf aus ZIRARUDAZADER.INI im Windows-Verzeichnis";
+}

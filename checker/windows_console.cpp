@@ -1,0 +1,5 @@
+#include "windows_console.h"
+
+#include <windows.h>
+
+void PrepareConsole() { SetConsoleOutputCP(1252); }

@@ -1,0 +1,98 @@
+// Running out of memory for real: this program takes all of its free address
+// space but a few MB and then runs the delivery program's own loop and
+// targets over blocks whose payloads do not fit beside that. What ran out
+// abandons only its block, with the failure line where the target has one;
+// a header that cannot be parsed ends the run.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+
+#include "dde_test_support.h"
+#include "job_parser.h"
+#include "qor_e2e.h"
+#include "qor_state.h"
+
+using e2e::TempDir;
+using e2e::Trace;
+
+namespace {
+
+// The trace lines, each cut to its first 120 characters: a line that names
+// a 64 MB value is not printed whole when the comparison fails.
+std::vector<std::string> TraceLinesShortened() {
+  std::vector<std::string> lines = e2e::TraceMessages();
+  for (std::string& line : lines) line = line.substr(0, 120);
+  return lines;
+}
+
+std::string Content(const std::string& path) {
+  std::string bytes;
+  return e2e::ReadFileBytes(path, bytes) ? bytes : "<missing>";
+}
+
+TEST(OutOfMemory, AbandonsOnlyWhatItHitAndHoldsThePayloadOnce) {
+#ifdef _WIN64
+  GTEST_SKIP() << "a 64-bit address space cannot be taken";
+#endif
+  constexpr size_t kPayloadBytes = 64 << 20;
+  constexpr size_t kLeftBytes = 16 << 20;
+  TempDir dir;
+  dde_test::TestServer server(dir, "QORSPEICHER", "Import");
+  ASSERT_TRUE(server.ready());
+  const std::string service = dde_test::TestServer::ExePath();
+  TraceOn = true;
+  // The DDE branch makes its window and loads what it needs while there is room.
+  e2e::SetTrace(Trace::On);
+  JobText = e2e::DdeBlock(service, "QORSPEICHER", "Import", "Zeile", "vorweg");
+  RunJobLoop();
+  ASSERT_EQ(e2e::TraceMessages(), std::vector<std::string>{dde_test::kDataSent});
+
+  const std::string payload = "<" + std::string(kPayloadBytes, 'x') + ">";
+  ASSERT_TRUE(dde_test::PutBitmapAndText("vorher"));
+  JobText = e2e::FileBlock(dir / "gross.txt", payload) + e2e::ClipboardBlock(payload, true) +
+            e2e::DdeBlock(service, "QORSPEICHER", "Import", "Zeile", payload) +
+            e2e::FileBlock(dir / "danach.txt", "weiter") +
+            e2e::Header("Ziel=Datei*\r\nDateiname=" + payload + "*") + e2e::Data("kopf") +
+            e2e::FileBlock(dir / "nie.txt", "nie");
+  e2e::SetTrace(Trace::On);
+  {
+    e2e::AddressSpaceSqueeze squeeze(kLeftBytes);
+    ASSERT_GT(squeeze.reservedBytes(), size_t{512} << 20);
+    RunJobLoop();
+  }
+  TraceOn = false;
+  JobText.clear();
+
+  // Compared whole, without printing 64 MB when they differ.
+  EXPECT_TRUE(Content(dir / "gross.txt") == payload) << "held once, written whole";
+  std::string clipboard;
+  EXPECT_TRUE(dde_test::ClipboardText(clipboard));
+  EXPECT_EQ(clipboard, "vorher") << "abandoned before the clipboard was opened";
+  EXPECT_EQ(Content(dir / "danach.txt"), "weiter") << "the next block is delivered";
+  EXPECT_FALSE(e2e::FileExists(dir / "nie.txt")) << "the run ended at the header";
+  EXPECT_EQ(TraceLinesShortened(),
+            std::vector<std::string>{
+                "Fehler bei der DDE-\xDC" "bertragung. Fehler  7 Nicht gen\xFC" "gend Speicher"});
+  e2e::SetTrace(Trace::Off);
+}
+
+// 64-bit Windows gives a 32-bit program 4 GB of addresses instead of 2 GB
+// when its header allows it.
+TEST(OutOfMemory, ProgramsMayUseAddressesAboveTwoGigabytes) {
+  for (const char* program : {"qor.exe", "qorcheck.exe"}) {
+    SCOPED_TRACE(program);
+    std::string image;
+    ASSERT_TRUE(e2e::ReadFileBytes(e2e::BinDir() + "\\" + program, image));
+    ASSERT_GT(image.size(), 0x40u);
+    uint32_t peAt = 0;
+    std::memcpy(&peAt, &image[0x3C], sizeof peAt);
+    ASSERT_LT(size_t{peAt} + 24, image.size());
+    ASSERT_EQ(image.compare(peAt, 4, std::string("PE\0\0", 4)), 0);
+    uint16_t characteristics = 0;
+    std::memcpy(&characteristics, &image[peAt + 4 + 18], sizeof characteristics);
+    EXPECT_TRUE(characteristics & IMAGE_FILE_LARGE_ADDRESS_AWARE);
+  }
+}
+
+}  // namespace
