@@ -163,21 +163,25 @@ std::string QorcheckReport(const e2e::TempDir& dir, const std::string& jobPath) 
 }
 
 // The program a "hulintern" block makes qor.exe start: the path in its
-// "DDE-Anwendung <path> Datei nicht gefunden" line.
+// "DDE-Anwendung <path> <reason>" line, the reason being that the file or its
+// directory is missing.
 std::string StartedByQor(const e2e::TempDir& dir, const std::string& job) {
-  const std::string tail = " Datei nicht gefunden";
   e2e::SetTrace(e2e::Trace::On);
   sat::BoxWatcher watcher;
   const e2e::RunResult run = e2e::RunJob(dir, job);
   watcher.Stop();
   const std::vector<std::string> lines = e2e::TraceMessages();
   e2e::SetTrace(e2e::Trace::Off);
-  if (!run.finished || lines.size() != 3 || lines[2].rfind("DDE-Anwendung ", 0) != 0 ||
-      lines[2].size() < 14 + tail.size() ||
-      lines[2].compare(lines[2].size() - tail.size(), tail.size(), tail) != 0) {
-    return "<unexpected run>";
+  const std::string head = "DDE-Anwendung ";
+  if (!run.finished || lines.size() != 3 || lines[2].rfind(head, 0) != 0) return "<unexpected run>";
+  for (const std::string tail : {" Datei nicht gefunden", " Pfad nicht gefunden"}) {
+    const std::string& line = lines[2];
+    if (line.size() >= head.size() + tail.size() &&
+        line.compare(line.size() - tail.size(), tail.size(), tail) == 0) {
+      return line.substr(head.size(), line.size() - head.size() - tail.size());
+    }
   }
-  return lines[2].substr(14, lines[2].size() - 14 - tail.size());
+  return "<unexpected reason: " + lines[2] + ">";
 }
 
 // The program qorcheck names for a "hulintern" block: what stands behind
