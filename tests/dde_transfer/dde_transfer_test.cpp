@@ -1,13 +1,13 @@
 // DDE blocks of the real qor.exe against a DDE server in its own process.
 #include <gtest/gtest.h>
 
-#include "dde_test_support.h"
+#include "dde_server.h"
 #include "qor_e2e.h"
 
-using dde_test::FailureLine;
-using dde_test::Hex;
-using dde_test::kDataSent;
-using dde_test::TestServer;
+using e2e::FailureLine;
+using e2e::Hex;
+using e2e::kDataSent;
+using e2e::TestServer;
 using e2e::TempDir;
 using e2e::Trace;
 using Lines = std::vector<std::string>;

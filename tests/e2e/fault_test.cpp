@@ -2,7 +2,7 @@
 // failing block must not keep the next one from being delivered.
 #include <gtest/gtest.h>
 
-#include "dde_test_support.h"
+#include "clipboard.h"
 #include "qor_e2e.h"
 
 using e2e::TempDir;
@@ -77,7 +77,7 @@ TEST(Faults, ClipboardBlockThatDoesNotFitAbandonsOnlyItself) {
   written = written && write(">(((DATAEND)))\r\n" + e2e::FileBlock(dir / "danach.txt", "weiter"));
   CloseHandle(file);
   ASSERT_TRUE(written);
-  ASSERT_TRUE(dde_test::PutBitmapAndText("vorher"));
+  ASSERT_TRUE(e2e::PutBitmapAndText("vorher"));
   e2e::SetTrace(Trace::Off);
   const e2e::RunResult run = e2e::RunQor(job, 300000);
   DeleteFileA(job.c_str());
@@ -85,7 +85,7 @@ TEST(Faults, ClipboardBlockThatDoesNotFitAbandonsOnlyItself) {
   EXPECT_EQ(run.exitCode, 0u) << "ended normally";
   EXPECT_EQ(Contents(dir / "danach.txt"), "weiter");
   std::string text;
-  EXPECT_TRUE(dde_test::ClipboardText(text));
+  EXPECT_TRUE(e2e::ClipboardText(text));
   EXPECT_EQ(text, "vorher");
 }
 
