@@ -9,72 +9,43 @@ namespace {
 
 // ---- ExtractBetween: positions and trimming --------------------------------
 
-TEST(ExtractBetween, FindsTextBetweenMarkersAndPointsPastEndMarker) {
-  int32_t next = -7;
-  //                             1234567890123
-  EXPECT_EQ(ExtractBetween("xx<a>  v 1 </a>yy", "<a>", "</a>", 1, next), "v 1");
-  EXPECT_EQ(next, 16);  // 'y' after "</a>" at 12..15
-}
-
-TEST(ExtractBetween, PositionZeroSearchesFromFirstCharacter) {
-  int32_t next = 0;
-  EXPECT_EQ(ExtractBetween("<a>v</a>", "<a>", "</a>", 0, next), "v");
-  EXPECT_EQ(next, 9);
-}
-
-TEST(ExtractBetween, SearchStartsAtGivenPosition) {
-  int32_t next = 0;
-  EXPECT_EQ(ExtractBetween("<a>1</a><a>2</a>z", "<a>", "</a>", 2, next), "2");
-  EXPECT_EQ(next, 17);
-}
-
-TEST(ExtractBetween, MissingStartMarkerLeavesNextUnchanged) {
-  int32_t next = 42;
-  EXPECT_EQ(ExtractBetween("nothing here", "<a>", "</a>", 1, next), "");
-  EXPECT_EQ(next, 42);
-  EXPECT_EQ(ExtractBetween("<a>v</a>", "<a>", "</a>", 100, next), "");
-  EXPECT_EQ(next, 42) << "search start beyond the end finds nothing";
-}
-
-TEST(ExtractBetween, MissingEndMarkerRunsToEndAndNextIsZero) {
-  int32_t next = 5;
-  EXPECT_EQ(ExtractBetween("<a>rest of text ", "<a>", "</a>", 1, next), "rest of text");
-  EXPECT_EQ(next, 0);
-}
-
-TEST(ExtractBetween, OneCharEndMarkerAsLastCharacterGivesNextZero) {
-  int32_t next = 5;
-  EXPECT_EQ(ExtractBetween("Ziel=Datei*", "Ziel=", "*", 1, next), "Datei");
-  EXPECT_EQ(next, 0);
-}
-
-TEST(ExtractBetween, MultiCharEndMarkerAtEndPointsOnePastTheEnd) {
-  int32_t next = 0;
-  const std::string text = "(((DATASTART)))abc(((DATAEND)))";
-  EXPECT_EQ(ExtractBetween(text, "(((DATASTART)))", "(((DATAEND)))", 1, next), "abc");
-  EXPECT_EQ(next, static_cast<int32_t>(text.size()) + 1);
-  int32_t later = 9;
-  EXPECT_EQ(ExtractBetween(text, "(((DATASTART)))", "(((DATAEND)))", next, later), "");
-  EXPECT_EQ(later, 9);
-}
-
-TEST(ExtractBetween, StartMarkerAsLastTextGivesEmptyAndNextZero) {
-  int32_t next = 3;
-  EXPECT_EQ(ExtractBetween("abc(((DATASTART)))", "(((DATASTART)))", "(((DATAEND)))", 1, next),
-            "");
-  EXPECT_EQ(next, 0);
-}
-
-TEST(ExtractBetween, TrimsBlanksOnlyNotTabsOrLineBreaks) {
-  int32_t next = 0;
-  EXPECT_EQ(ExtractBetween("<a>  \r\n\tx\t \r\n  </a>", "<a>", "</a>", 1, next), "\r\n\tx\t \r\n");
-  EXPECT_EQ(ExtractBetween("<a>     </a>", "<a>", "</a>", 1, next), "");
-}
-
-TEST(ExtractBetween, KeepsEveryByteValue) {
-  std::string payload("a\0b\x80\xFF\xDC", 6);
-  int32_t next = 0;
-  EXPECT_EQ(ExtractBetween("<a>" + payload + "</a>", "<a>", "</a>", 1, next), payload);
+TEST(ExtractBetween, TextBetweenTheMarkersTrimmedOfBlanksAndTheNextPosition) {
+  const std::string data = "(((DATASTART)))abc(((DATAEND)))";  // 31 characters
+  const std::string bytes("a\0b\x80\xFF\xDC", 6);
+  const struct {
+    const char* what;
+    std::string text;
+    const char* start;
+    const char* end;
+    int32_t from;
+    int32_t nextBefore;
+    std::string found;
+    int32_t next;  // nextBefore when it is left alone
+  } cases[] = {
+      {"points past the end marker", "xx<a>  v 1 </a>yy", "<a>", "</a>", 1, -7, "v 1", 16},
+      {"position 0 searches from the first character", "<a>v</a>", "<a>", "</a>", 0, 0, "v", 9},
+      {"the search starts at the position", "<a>1</a><a>2</a>z", "<a>", "</a>", 2, 0, "2", 17},
+      {"no start marker", "nothing here", "<a>", "</a>", 1, 42, "", 42},
+      {"a start beyond the end finds nothing", "<a>v</a>", "<a>", "</a>", 100, 42, "", 42},
+      {"no end marker: to the end, next 0", "<a>rest of text ", "<a>", "</a>", 1, 5,
+       "rest of text", 0},
+      {"a one-character end marker as the last character", "Ziel=Datei*", "Ziel=", "*", 1, 5,
+       "Datei", 0},
+      {"a longer end marker at the end points one past it", data, "(((DATASTART)))",
+       "(((DATAEND)))", 1, 0, "abc", 32},
+      {"from there nothing more", data, "(((DATASTART)))", "(((DATAEND)))", 32, 9, "", 9},
+      {"the start marker as the last text", "abc(((DATASTART)))", "(((DATASTART)))",
+       "(((DATAEND)))", 1, 3, "", 0},
+      {"blanks are trimmed, tabs and line breaks not", "<a>  \r\n\tx\t \r\n  </a>", "<a>",
+       "</a>", 1, 0, "\r\n\tx\t \r\n", 20},
+      {"blanks only", "<a>     </a>", "<a>", "</a>", 1, 0, "", 13},
+      {"every byte value is kept", "<a>" + bytes + "</a>", "<a>", "</a>", 1, 0, bytes, 14},
+  };
+  for (const auto& c : cases) {
+    int32_t next = c.nextBefore;
+    EXPECT_EQ(ExtractBetween(c.text, c.start, c.end, c.from, next), c.found) << c.what;
+    EXPECT_EQ(next, c.next) << c.what;
+  }
 }
 
 // ---- ParseHeaderBlock ------------------------------------------------------
