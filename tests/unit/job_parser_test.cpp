@@ -72,26 +72,33 @@ TEST(ParseHeaderBlock, FileHeaderWithAllEntries) {
   EXPECT_EQ(next, static_cast<int32_t>(JobText.size()) + 1);
 }
 
-TEST(ParseHeaderBlock, TargetValuesAreCaseSensitiveAndExact) {
-  EXPECT_FALSE(ParseHeader("Ziel=datei*Dateiname=f*"));
-  EXPECT_FALSE(ParseHeader("Ziel=DATEI*Dateiname=f*"));
-  EXPECT_FALSE(ParseHeader("Ziel=Datei\r\n*Dateiname=f*")) << "the line break belongs to the value";
-  EXPECT_FALSE(ParseHeader("Dateiname=f*")) << "no target";
-  EXPECT_FALSE(ParseHeader("Ziel=Drucker*"));
+TEST(ParseHeaderBlock, InvalidHeadersAndValidNearMisses) {
+  const struct {
+    const char* header;
+    const char* why;
+  } cases[] = {
+      {"Ziel=datei*Dateiname=f*", "target values are case-sensitive"},
+      {"Ziel=DATEI*Dateiname=f*", ""},
+      {"Ziel=Datei\r\n*Dateiname=f*", "the line break belongs to the value"},
+      {"Ziel=Drucker*", "no such target"},
+      {"Dateiname=f*", "no target"},
+      {"     ", "empty"},
+      {"Ziel=Datei*Anhaengen=Ja*", "a file header needs a file name"},
+      {"Ziel=Datei*Dateiname=   *", ""},
+      {"DDE-Item=I*Ziel=DDE*DDE-Topic=T*DDE-Server=S*DDE-Service=x*",
+       "a DDE entry before Ziel= is not read"},
+      {"Ziel=DDE*DDE-Item=I*DDE-Topic= *DDE-Server=S*DDE-Service=x*", "a blank DDE value"},
+      {"Ziel=DDE*DDE-Item=I*DDE-Server=S*DDE-Service=x*", "a DDE value missing"},
+      {"Ziel=Zwischenablage\r\n", "the last entry runs to the end, line break and all"},
+  };
+  for (const auto& c : cases) EXPECT_FALSE(ParseHeader(c.header)) << c.header << ": " << c.why;
   EXPECT_TRUE(ParseHeader("  Ziel=  Datei  *Dateiname=f*")) << "blanks are trimmed";
-}
-
-TEST(ParseHeaderBlock, EmptyOrMissingHeaderIsInvalid) {
-  EXPECT_FALSE(ParseHeader("     "));
+  ASSERT_TRUE(ParseHeader("Ziel=Zwischenablage")) << "the last entry needs no terminator";
+  EXPECT_EQ(JobBlock.TargetCode, TargetClipboard);
   LoadJob("no markers at all");
   int32_t next = 77;
   EXPECT_FALSE(ParseHeaderBlock(1, next));
   EXPECT_EQ(next, 77);
-}
-
-TEST(ParseHeaderBlock, FileHeaderNeedsFileName) {
-  EXPECT_FALSE(ParseHeader("Ziel=Datei*Anhaengen=Ja*"));
-  EXPECT_FALSE(ParseHeader("Ziel=Datei*Dateiname=   *"));
 }
 
 TEST(ParseHeaderBlock, AppendOnlyForExactlyJa) {
@@ -124,12 +131,6 @@ TEST(ParseHeaderBlock, ZielMayStandAnywhereAndSecondIsIgnored) {
   EXPECT_FALSE(JobBlock.AppendFlag) << "append entry stands before Ziel=";
 }
 
-TEST(ParseHeaderBlock, LastEntryWithoutTerminatorRunsToEnd) {
-  ASSERT_TRUE(ParseHeader("Ziel=Zwischenablage"));
-  EXPECT_EQ(JobBlock.TargetCode, TargetClipboard);
-  EXPECT_FALSE(ParseHeader("Ziel=Zwischenablage\r\n"));
-}
-
 TEST(ParseHeaderBlock, KeysAreFoundAsPlainSubstrings) {
   ASSERT_TRUE(ParseHeader("XZiel=Zwischenablage*"));
   EXPECT_EQ(JobBlock.TargetCode, TargetClipboard);
@@ -143,12 +144,6 @@ TEST(ParseHeaderBlock, DdeEntriesInAnyOrderAfterZiel) {
   EXPECT_EQ(JobBlock.DdeTopic, "T");
   EXPECT_EQ(JobBlock.DdeItem, "I");
   EXPECT_EQ(StandIns::Get().companionLookups, 0);
-}
-
-TEST(ParseHeaderBlock, DdeNeedsAllFourValuesAfterZiel) {
-  EXPECT_FALSE(ParseHeader("DDE-Item=I*Ziel=DDE*DDE-Topic=T*DDE-Server=S*DDE-Service=x*"));
-  EXPECT_FALSE(ParseHeader("Ziel=DDE*DDE-Item=I*DDE-Topic= *DDE-Server=S*DDE-Service=x*"));
-  EXPECT_FALSE(ParseHeader("Ziel=DDE*DDE-Item=I*DDE-Server=S*DDE-Service=x*"));
 }
 
 TEST(ParseHeaderBlock, HulinternIsReplacedOnlyWhenExact) {
