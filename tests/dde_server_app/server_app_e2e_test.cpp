@@ -14,18 +14,6 @@ using namespace e2e;
 
 namespace {
 
-struct Release {
-  const char* name;
-  int code;  // the version code qor.exe derives for it
-};
-
-std::ostream& operator<<(std::ostream& out, const Release& release) { return out << release.name; }
-
-const Release kReleases[] = {
-    {"winxp", 6}, {"win2k", 5}, {"nt40", 4},    {"win98", 2},
-    {"win95", 1}, {"winme", 3}, {"win7", 0},    {"win2003", 0},
-};
-
 std::string Block(const std::string& service) {
   return DdeBlock(service, "QorNiemand", "KeinThema", "Feld", "Daten");
 }

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <map>
 
 #include "box_answerer.h"
 #include "procedures.h"
@@ -23,11 +22,6 @@ namespace {
 // under; -1 when none was asked for.
 int gExpectedCode = -1;
 bool gWithoutPsapi = false;
-
-const std::map<std::string, int> kCodes = {
-    {"win95", 1}, {"win98", 2}, {"winme", 3},   {"nt40", 4},
-    {"win2k", 5}, {"winxp", 6}, {"win2003", 0}, {"win7", 0},
-};
 
 bool ListScan() { return gExpectedCode >= 4 && gExpectedCode <= 6; }
 bool SnapshotScan() { return gExpectedCode >= 1 && gExpectedCode <= 3; }
@@ -315,15 +309,15 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[i], "--without-psapi") == 0) gWithoutPsapi = true;
   }
   if (!release.empty()) {
-    const auto code = kCodes.find(release);
-    if (code == kCodes.end()) {
+    const Release* known = FindRelease(release);
+    if (known == nullptr) {
       std::fprintf(stderr, "unknown release %s\n", release.c_str());
       return 2;
     }
     char presented[32] = {};
     GetEnvironmentVariableA("QOR_PRESENTED_RELEASE", presented, sizeof presented);
     if (release != presented) return RunUnderRelease(release, gWithoutPsapi);
-    gExpectedCode = code->second;
+    gExpectedCode = known->code;
   }
   return RUN_ALL_TESTS();
 }

@@ -21,6 +21,16 @@ bool SetValue(const std::string& key, const char* name, const std::string& text)
 
 }  // namespace
 
+const Release kReleases[8] = {{"winxp", 6}, {"win2k", 5}, {"nt40", 4}, {"win98", 2},
+                              {"win95", 1}, {"winme", 3}, {"win7", 0}, {"win2003", 0}};
+
+const Release* FindRelease(const std::string& name) {
+  for (const Release& release : kReleases) {
+    if (name == release.name) return &release;
+  }
+  return nullptr;
+}
+
 PresentedWindows::PresentedWindows(const std::string& exeName, const std::string& release,
                                    bool withoutPsapi)
     : key_("Software\\Wine\\AppDefaults\\" + exeName) {

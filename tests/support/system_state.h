@@ -2,11 +2,25 @@
 // object goes: the Windows release Wine presents, ZIRARUDAZADER.INI.
 #pragma once
 
+#include <ostream>
 #include <string>
 
 #include "files.h"
 
 namespace e2e {
+
+// A Windows release Wine can present, and the version code qor.exe derives
+// for it (0 for the releases it does not know).
+struct Release {
+  const char* name;
+  int code;
+};
+extern const Release kReleases[8];
+inline std::ostream& operator<<(std::ostream& out, const Release& release) {
+  return out << release.name;
+}
+// The release named `name`, or none.
+const Release* FindRelease(const std::string& name);
 
 // Has Wine present `release` (e.g. "winxp", "win98", "nt40") to programs with
 // the file name `exeName` that start from now on, optionally without psapi.dll.
