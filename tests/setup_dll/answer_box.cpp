@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "box_answerer.h"
+#include "wait_for.h"
 
 int main(int argc, char** argv) {
   if (argc != 5) {
@@ -19,8 +20,7 @@ int main(int argc, char** argv) {
   const int button = std::atoi(argv[2]);
   const DWORD timeout = static_cast<DWORD>(std::strtoul(argv[3], nullptr, 10));
   BoxAnswerer answerer(argv[1], button == IDOK ? IDNO : button);
-  const DWORD start = GetTickCount();
-  while (answerer.answered() == 0 && GetTickCount() - start < timeout) Sleep(20);
+  e2e::WaitFor([&] { return answerer.answered() > 0; }, timeout);
   const std::vector<SeenBox> boxes = answerer.Stop();
   if (boxes.empty()) {
     std::fprintf(stderr, "answer_box: no box \"%s\" within %s ms\n", argv[1], argv[3]);
