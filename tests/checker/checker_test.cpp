@@ -5,11 +5,12 @@
 
 #include <algorithm>
 
+#include "job_text.h"
+
 namespace {
 
 std::string Block(const std::string& header, const std::string& data) {
-  return "(((HEADERSTART)))\r\n" + header + "\r\n(((HEADEREND)))\r\n(((DATASTART)))" + data +
-         "(((DATAEND)))\r\n";
+  return jobtext::Header(header) + jobtext::Data(data);
 }
 
 const std::string kFile = "Ziel=Datei*\r\nDateiname=C:\\a.txt*";

@@ -1,16 +1,12 @@
 // DDE blocks of the real qor.exe against a DDE server in its own process.
 #include <gtest/gtest.h>
 
-#include "dde_test_support.h"
+#include <algorithm>
+
+#include "dde_server.h"
 #include "qor_e2e.h"
 
-using dde_test::FailureLine;
-using dde_test::Hex;
-using dde_test::kDataSent;
-using dde_test::TestServer;
-using e2e::TempDir;
-using e2e::Trace;
-using Lines = std::vector<std::string>;
+using namespace e2e;
 
 namespace {
 
@@ -34,200 +30,130 @@ Lines With(Lines lines, const Lines& more) {
 
 std::string Block(const std::string& server, const std::string& topic, const std::string& item,
                   const std::string& payload) {
-  return e2e::DdeBlock(TestServer::ExePath(), server, topic, item, payload);
+  return DdeBlock(TestServer::ExePath(), server, topic, item, payload);
+}
+
+// The server's records of a conversation on topic Import of ORDERSRV up to
+// the poke of `payload` to `item`, the automatic link answered `advise`.
+Lines UpToThePoke(const std::string& item, const std::string& payload,
+                  const char* advise = "accepted") {
+  return {"connect-asked\tORDERSRV\tImport", "connect\tImport",
+          "advstart\t" + item + "\t1\t" + advise, "poke\t" + item + "\t1\t" + Hex(payload + '\0')};
 }
 
 // What a full, successful conversation leaves in the server's record.
-Lines Conversation(const std::string& service, const std::string& topic, const std::string& item,
-                   const std::string& payload) {
-  return {"connect-asked\t" + service + "\t" + topic,
-          "connect\t" + topic,
-          "advstart\t" + item + "\t1\taccepted",
-          "poke\t" + item + "\t1\t" + Hex(payload + '\0'),
-          "advstop\t" + item + "\t1",
-          "disconnect"};
+Lines Conversation(const std::string& item, const std::string& payload) {
+  return With(UpToThePoke(item, payload), {"advstop\t" + item + "\t1", "disconnect"});
 }
 
-TEST(DdeTransfer, PokeDeliversTheExactBytesAndTracesDataSent) {
-  TempDir dir;
-  TestServer server(dir, "ORDERSRV", "Import");
-  ASSERT_TRUE(server.ready());
-  const std::string payload = HighBytesPayload();
-  e2e::SetTrace(Trace::On);
-  const e2e::RunResult run = e2e::RunJob(dir, Block("ORDERSRV", "Import", "Zeile", payload));
-  ASSERT_TRUE(run.finished);
-  EXPECT_EQ(e2e::TraceMessages(), e2e::RunLines(dir, {kDataSent}));
-  ASSERT_TRUE(server.WaitForRecord("disconnect"));
-  EXPECT_EQ(server.Records(), Conversation("ORDERSRV", "Import", "Zeile", payload));
-}
+// One job against a server answering as its options say: the trace lines it
+// leaves (none at all with tracing off) and every record of the server.
+struct Case {
+  const char* name;
+  const char* options;
+  Trace trace;
+  std::string job;
+  Lines lines;
+  Lines records;
+  DWORD atLeastMs = 0;  // when not 0, the run takes at least this long
+};
 
-TEST(DdeTransfer, ApplicationAndTopicAreUsedAsGiven) {
-  TempDir dir;
-  TestServer server(dir, "ORDERSRV", "Import");
-  ASSERT_TRUE(server.ready());
-  e2e::SetTrace(Trace::On);
-  const std::string job = Block("ORDERSRV", "Export", "Zeile", "falsches Thema") +
-                          Block("ORDERSRV", "Import", "Zeile", "richtiges Thema");
-  ASSERT_TRUE(e2e::RunJob(dir, job).finished);
-  EXPECT_EQ(e2e::TraceMessages(), e2e::RunLines(dir, {FailureLine(kNoAnswer), kDataSent}));
-  ASSERT_TRUE(server.WaitForRecord("disconnect"));
-  EXPECT_EQ(server.Records(),
-            With({"connect-asked\tORDERSRV\tExport"},
-                 Conversation("ORDERSRV", "Import", "Zeile", "richtiges Thema")));
-}
-
-TEST(DdeTransfer, TwoBlocksHoldTwoConversationsInFileOrder) {
-  TempDir dir;
-  TestServer server(dir, "ORDERSRV", "Import");
-  ASSERT_TRUE(server.ready());
-  e2e::SetTrace(Trace::On);
-  const std::string job = Block("ORDERSRV", "Import", "Kopf", "erster Block") +
-                          Block("ORDERSRV", "Import", "Zeile", "zweiter Block");
-  ASSERT_TRUE(e2e::RunJob(dir, job).finished);
-  EXPECT_EQ(e2e::TraceMessages(), e2e::RunLines(dir, {kDataSent, kDataSent}));
-  ASSERT_TRUE(server.WaitUntilIdle());
-  EXPECT_EQ(server.Records(), With(Conversation("ORDERSRV", "Import", "Kopf", "erster Block"),
-                                   Conversation("ORDERSRV", "Import", "Zeile", "zweiter Block")));
-}
-
-TEST(DdeTransfer, NoServerAnsweringTracesOneLineAndTheNextBlockGoesOn) {
-  TempDir dir;
-  TestServer server(dir, "ORDERSRV", "Import");
-  ASSERT_TRUE(server.ready());
-  e2e::SetTrace(Trace::On);
-  ASSERT_TRUE(e2e::RunJob(dir, Block("NIEMAND", "Import", "Zeile", "ins Leere")).finished);
-  const Lines messages = e2e::TraceMessages();
-  EXPECT_EQ(messages, e2e::RunLines(dir, {FailureLine(kNoAnswer)}));
-  ASSERT_EQ(messages.size(), 3u);
-  EXPECT_EQ(messages[2].substr(0, 44),
-            "Fehler bei der DDE-\xDC" "bertragung. Fehler  282 ")
-      << "two blanks before the digits";
-
-  e2e::SetTrace(Trace::On);
-  const std::string job = Block("NIEMAND", "Import", "Zeile", "ins Leere") +
-                          Block("ORDERSRV", "Import", "Zeile", "angekommen");
-  ASSERT_TRUE(e2e::RunJob(dir, job).finished);
-  EXPECT_EQ(e2e::TraceMessages(), e2e::RunLines(dir, {FailureLine(kNoAnswer), kDataSent}));
-  ASSERT_TRUE(server.WaitForRecord("disconnect"));
-  EXPECT_EQ(server.Records(), Conversation("ORDERSRV", "Import", "Zeile", "angekommen"));
-}
-
-TEST(DdeTransfer, NoServerAnsweringWithTracingOffWritesNothingAndGoesOn) {
-  TempDir dir;
-  TestServer server(dir, "ORDERSRV", "Import");
-  ASSERT_TRUE(server.ready());
-  e2e::SetTrace(Trace::Off);
-  const std::string job = Block("NIEMAND", "Import", "Zeile", "ins Leere") +
-                          Block("ORDERSRV", "Import", "Zeile", "angekommen");
-  ASSERT_TRUE(e2e::RunJob(dir, job).finished);
-  EXPECT_FALSE(e2e::FileExists(e2e::kTraceLog));
-  ASSERT_TRUE(server.WaitForRecord("disconnect"));
-  EXPECT_EQ(server.Records(), Conversation("ORDERSRV", "Import", "Zeile", "angekommen"));
-}
-
-TEST(DdeTransfer, RefusedOrBusyPokeIsTracedAndTheLinkClosed) {
-  const struct {
-    const char* option;
-    const char* error;
-  } cases[] = {{"--refuse-poke", kRefused}, {"--busy-poke", kBusy}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.option);
+TEST(DdeTransfer, TheServersAnswersGiveTheseLinesAndRecords) {
+  const std::string high = HighBytesPayload();
+  const Case cases[] = {
+      {"exact bytes poked, data sent", "", Trace::On, Block("ORDERSRV", "Import", "Zeile", high),
+       {kDataSent}, Conversation("Zeile", high)},
+      {"application and topic as given", "", Trace::On,
+       Block("ORDERSRV", "Export", "Zeile", "falsches Thema") +
+           Block("ORDERSRV", "Import", "Zeile", "richtiges Thema"),
+       {FailureLine(kNoAnswer), kDataSent},
+       With({"connect-asked\tORDERSRV\tExport"}, Conversation("Zeile", "richtiges Thema"))},
+      {"two blocks, two conversations in file order", "", Trace::On,
+       Block("ORDERSRV", "Import", "Kopf", "erster Block") +
+           Block("ORDERSRV", "Import", "Zeile", "zweiter Block"),
+       {kDataSent, kDataSent},
+       With(Conversation("Kopf", "erster Block"), Conversation("Zeile", "zweiter Block"))},
+      {"no server answering, the next block goes on", "", Trace::On,
+       Block("NIEMAND", "Import", "Zeile", "ins Leere") +
+           Block("ORDERSRV", "Import", "Zeile", "angekommen"),
+       {FailureLine(kNoAnswer), kDataSent}, Conversation("Zeile", "angekommen")},
+      {"the same with tracing off", "", Trace::Off,
+       Block("NIEMAND", "Import", "Zeile", "ins Leere") +
+           Block("ORDERSRV", "Import", "Zeile", "angekommen"),
+       {}, Conversation("Zeile", "angekommen")},
+      {"poke refused, link closed", "--refuse-poke", Trace::On,
+       Block("ORDERSRV", "Import", "Zeile", "abgelehnt"), {FailureLine(kRefused)},
+       Conversation("Zeile", "abgelehnt")},
+      {"server busy, link closed", "--busy-poke", Trace::On,
+       Block("ORDERSRV", "Import", "Zeile", "abgelehnt"), {FailureLine(kBusy)},
+       Conversation("Zeile", "abgelehnt")},
+      {"automatic link refused, poked all the same", "--refuse-advise", Trace::On,
+       Block("ORDERSRV", "Import", "Zeile", "trotzdem"), {kDataSent},
+       With(UpToThePoke("Zeile", "trotzdem", "refused"), {"disconnect"})},
+      {"a late answer within the time-out is awaited", "--poke-delay 2500", Trace::On,
+       Block("ORDERSRV", "Import", "Zeile", "spaet"), {kDataSent}, Conversation("Zeile", "spaet"),
+       2500},
+      // The automatic link answered only after the time-out: with tracing on
+      // the block ends at once with its line, without a poke and leaving the
+      // link; with tracing off the text is poked all the same and the link
+      // closed.
+      {"link opened too late, tracing on", "--advise-delay 11000", Trace::On,
+       Block("ORDERSRV", "Import", "Zeile", "nicht gesendet"), {FailureLine(kTimeout)},
+       {"connect-asked\tORDERSRV\tImport", "connect\tImport", "advstart\tZeile\t1\taccepted"}},
+      {"link opened too late, tracing off", "--advise-delay 11000", Trace::Off,
+       Block("ORDERSRV", "Import", "Zeile", "doch gesendet"), {},
+       With(UpToThePoke("Zeile", "doch gesendet"), {"disconnect"})},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     TempDir dir;
-    TestServer server(dir, "ORDERSRV", "Import", c.option);
+    TestServer server(dir, "ORDERSRV", "Import", c.options);
     ASSERT_TRUE(server.ready());
-    e2e::SetTrace(Trace::On);
-    ASSERT_TRUE(e2e::RunJob(dir, Block("ORDERSRV", "Import", "Zeile", "abgelehnt")).finished);
-    EXPECT_EQ(e2e::TraceMessages(), e2e::RunLines(dir, {FailureLine(c.error)}));
-    ASSERT_TRUE(server.WaitForRecord("disconnect"));
-    EXPECT_EQ(server.Records(), Conversation("ORDERSRV", "Import", "Zeile", "abgelehnt"));
+    SetTrace(c.trace);
+    const RunResult run = RunJob(dir, c.job);
+    ASSERT_TRUE(run.finished);
+    if (c.atLeastMs > 0) {
+      EXPECT_GE(run.elapsedMs, c.atLeastMs);
+    }
+    if (c.trace == Trace::On) {
+      EXPECT_EQ(TraceMessages(), RunLines(dir, c.lines));
+    } else {
+      EXPECT_FALSE(FileExists(kTraceLog));
+    }
+    // Nothing more comes once the server has been idle after the last record.
+    server.WaitForRecords(c.records);
+    EXPECT_TRUE(server.WaitUntilIdle());
+    EXPECT_EQ(server.Records(), c.records);
   }
-}
-
-TEST(DdeTransfer, RefusedAutomaticLinkStillPokesAndDelivers) {
-  TempDir dir;
-  TestServer server(dir, "ORDERSRV", "Import", "--refuse-advise");
-  ASSERT_TRUE(server.ready());
-  e2e::SetTrace(Trace::On);
-  ASSERT_TRUE(e2e::RunJob(dir, Block("ORDERSRV", "Import", "Zeile", "trotzdem")).finished);
-  EXPECT_EQ(e2e::TraceMessages(), e2e::RunLines(dir, {kDataSent}));
-  ASSERT_TRUE(server.WaitForRecord("disconnect"));
-  EXPECT_EQ(server.Records(),
-            (Lines{"connect-asked\tORDERSRV\tImport", "connect\tImport",
-                   "advstart\tZeile\t1\trefused", "poke\tZeile\t1\t" + Hex(std::string("trotzdem") + '\0'),
-                   "disconnect"}));
 }
 
 TEST(DdeTransfer, DataTheServerSendsOverTheLinkDoesNotReplaceThePayload) {
   TempDir dir;
   TestServer server(dir, "ORDERSRV", "Import", "--advise-data Serverwert");
   ASSERT_TRUE(server.ready());
-  e2e::SetTrace(Trace::On);
-  ASSERT_TRUE(e2e::RunJob(dir, Block("ORDERSRV", "Import", "Zeile", "Nutzdaten")).finished);
-  EXPECT_EQ(e2e::TraceMessages(), e2e::RunLines(dir, {kDataSent}));
+  SetTrace(Trace::On);
+  ASSERT_TRUE(RunJob(dir, Block("ORDERSRV", "Import", "Zeile", "Nutzdaten")).finished);
+  EXPECT_EQ(TraceMessages(), RunLines(dir, {kDataSent}));
   ASSERT_TRUE(server.WaitForRecord("disconnect"));
   const Lines records = server.Records();
-  EXPECT_NE(std::find(records.begin(), records.end(), "advdata\tZeile"), records.end());
-  EXPECT_NE(std::find(records.begin(), records.end(),
-                      "poke\tZeile\t1\t" + Hex(std::string("Nutzdaten") + '\0')),
-            records.end());
-}
-
-TEST(DdeTransfer, LateAnswerWithinTheTimeOutIsAwaited) {
-  TempDir dir;
-  TestServer server(dir, "ORDERSRV", "Import", "--poke-delay 2500");
-  ASSERT_TRUE(server.ready());
-  e2e::SetTrace(Trace::On);
-  const e2e::RunResult run = e2e::RunJob(dir, Block("ORDERSRV", "Import", "Zeile", "spaet"));
-  ASSERT_TRUE(run.finished);
-  EXPECT_GE(run.elapsedMs, 2500u);
-  EXPECT_EQ(e2e::TraceMessages(), e2e::RunLines(dir, {kDataSent}));
-  ASSERT_TRUE(server.WaitForRecord("disconnect"));
-  EXPECT_EQ(server.Records(), Conversation("ORDERSRV", "Import", "Zeile", "spaet"));
+  const Lines expected = {"advdata\tZeile", UpToThePoke("Zeile", "Nutzdaten").back()};
+  for (const std::string& line : expected) {
+    EXPECT_NE(std::find(records.begin(), records.end(), line), records.end()) << line;
+  }
 }
 
 TEST(DdeTransfer, ServerThatNeverAnswersThePokeEndsTheBlockAfterTheTimeOut) {
   TempDir dir;
   TestServer server(dir, "ORDERSRV", "Import", "--poke-hang");
   ASSERT_TRUE(server.ready());
-  e2e::SetTrace(Trace::On);
-  const e2e::RunResult run = e2e::RunJob(dir, Block("ORDERSRV", "Import", "Zeile", "ohne Antwort"));
+  SetTrace(Trace::On);
+  const RunResult run = RunJob(dir, Block("ORDERSRV", "Import", "Zeile", "ohne Antwort"));
   ASSERT_TRUE(run.finished);
   EXPECT_GE(run.elapsedMs, 9500u) << "the link time-out is 10 seconds";
   EXPECT_LT(run.elapsedMs, 20000u) << "no second wait for a server that is silent";
-  EXPECT_EQ(e2e::TraceMessages(), e2e::RunLines(dir, {FailureLine(kTimeout)}));
-  EXPECT_TRUE(server.WaitForRecord("poke\tZeile\t1\t" + Hex(std::string("ohne Antwort") + '\0')));
+  EXPECT_EQ(TraceMessages(), RunLines(dir, {FailureLine(kTimeout)}));
+  EXPECT_TRUE(server.WaitForRecords(UpToThePoke("Zeile", "ohne Antwort")));
   server.Kill();
-}
-
-// The automatic link answered only after the time-out: with tracing on the
-// block ends at once with its line, without a poke and leaving the link; with
-// tracing off the text is poked all the same and the link closed.
-TEST(DdeTransfer, TimeOutOpeningTheLinkEndsTheBlockOnlyWithTracingOn) {
-  {
-    TempDir dir;
-    TestServer server(dir, "ORDERSRV", "Import", "--advise-delay 11000");
-    ASSERT_TRUE(server.ready());
-    e2e::SetTrace(Trace::On);
-    ASSERT_TRUE(e2e::RunJob(dir, Block("ORDERSRV", "Import", "Zeile", "nicht gesendet")).finished);
-    EXPECT_EQ(e2e::TraceMessages(), e2e::RunLines(dir, {FailureLine(kTimeout)}));
-    ASSERT_TRUE(server.WaitForRecord("advstart\tZeile\t1\taccepted", 15000));
-    ASSERT_TRUE(server.WaitUntilIdle());
-    EXPECT_EQ(server.Records(), (Lines{"connect-asked\tORDERSRV\tImport", "connect\tImport",
-                                       "advstart\tZeile\t1\taccepted"}));
-  }
-  {
-    TempDir dir;
-    TestServer server(dir, "ORDERSRV", "Import", "--advise-delay 11000");
-    ASSERT_TRUE(server.ready());
-    e2e::SetTrace(Trace::Off);
-    ASSERT_TRUE(e2e::RunJob(dir, Block("ORDERSRV", "Import", "Zeile", "doch gesendet")).finished);
-    EXPECT_FALSE(e2e::FileExists(e2e::kTraceLog));
-    ASSERT_TRUE(server.WaitForRecord("disconnect", 15000));
-    EXPECT_EQ(server.Records(),
-              (Lines{"connect-asked\tORDERSRV\tImport", "connect\tImport",
-                     "advstart\tZeile\t1\taccepted",
-                     "poke\tZeile\t1\t" + Hex(std::string("doch gesendet") + '\0'), "disconnect"}));
-  }
 }
 
 }  // namespace

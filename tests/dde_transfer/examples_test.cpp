@@ -2,25 +2,27 @@
 // job files as they stand, the demo DDE server where dde.qor expects it.
 #include <gtest/gtest.h>
 
-#include "dde_test_support.h"
+#include <algorithm>
+
+#include "clipboard.h"
+#include "dde_server.h"
 #include "qor_e2e.h"
 
-using Lines = std::vector<std::string>;
+using namespace e2e;
 
 namespace {
 
 // The examples directory as Wine's drive Z: shows the source tree.
 std::string ExampleFile(const std::string& name) {
   std::string path = std::string("Z:") + QOR_EXAMPLES_DIR + "/" + name;
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-  }
+  std::replace(path.begin(), path.end(), '/', '\\');
   return path;
 }
 
 // The payloads of a job file, trimmed of blanks as the program trims them.
-std::vector<std::string> Payloads(const std::string& job) {
-  std::vector<std::string> payloads;
+Lines Payloads(const std::string& jobPath) {
+  Lines payloads;
+  const std::string job = Content(jobPath);
   const std::string start = "(((DATASTART)))";
   const std::string end = "(((DATAEND)))";
   for (size_t at = job.find(start); at != std::string::npos; at = job.find(start, at)) {
@@ -35,62 +37,47 @@ std::vector<std::string> Payloads(const std::string& job) {
 
 TEST(Examples, ClipboardJobLeavesItsLastTextOnTheClipboard) {
   const std::string job = ExampleFile("zwischenablage.qor");
-  std::string text;
-  ASSERT_TRUE(e2e::ReadFileBytes(job, text)) << job;
-  const std::vector<std::string> payloads = Payloads(text);
-  ASSERT_EQ(payloads.size(), 2u);
-  ASSERT_TRUE(dde_test::PutBitmapAndText("vorher"));
-  e2e::SetTrace(e2e::Trace::On);
-  ASSERT_TRUE(e2e::RunQor(job).finished);
+  const Lines payloads = Payloads(job);
+  ASSERT_EQ(payloads.size(), 2u) << job;
+  ASSERT_TRUE(PutBitmapAndText("vorher"));
+  SetTrace(Trace::On);
+  ASSERT_TRUE(RunQor(job).finished);
   std::string clipboard;
-  ASSERT_TRUE(dde_test::ClipboardText(clipboard));
+  ASSERT_TRUE(ClipboardText(clipboard));
   EXPECT_EQ(clipboard, payloads[1]);
-  EXPECT_EQ(e2e::TraceMessages(), (Lines{"***** QOR Start *****", "Parameter:  " + job}));
+  EXPECT_EQ(TraceMessages(), StartLines(job));
 }
 
 TEST(Examples, DdeJobArrivesAtTheDemoServer) {
   const std::string job = ExampleFile("dde.qor");
-  std::string text;
-  ASSERT_TRUE(e2e::ReadFileBytes(job, text)) << job;
-  const std::vector<std::string> payloads = Payloads(text);
-  ASSERT_EQ(payloads.size(), 2u);
+  const Lines payloads = Payloads(job);
+  ASSERT_EQ(payloads.size(), 2u) << job;
 
   // Where dde.qor names the server program.
   const std::string directory = "C:\\qor-beispiel";
   const std::string server = directory + "\\qor_dde_demo.exe";
   const std::string received = directory + "\\dde-empfang.txt";
   CreateDirectoryA(directory.c_str(), nullptr);
-  ASSERT_TRUE(CopyFileA((e2e::BinDir() + "\\qor_dde_demo.exe").c_str(), server.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileA((BinDir() + "\\qor_dde_demo.exe").c_str(), server.c_str(), FALSE));
   DeleteFileA(received.c_str());
 
-  std::string commandLine = server;
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  ASSERT_TRUE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                             nullptr, &si, &pi));
-  std::string log;
-  EXPECT_TRUE(dde_test::PumpUntil(
-      [&] { return e2e::ReadFileBytes(received, log) && log.find("Bereit") != std::string::npos; },
-      15000));
+  ASSERT_TRUE(StartProcess(server, pi));
+  EXPECT_TRUE(WaitFor([&] { return Content(received).find("Bereit") != std::string::npos; },
+                      15000));
 
-  e2e::SetTrace(e2e::Trace::On);
-  const e2e::RunResult run = e2e::RunQor(job);
-  EXPECT_TRUE(run.finished);
-  EXPECT_EQ(e2e::TraceMessages(),
-            (Lines{"***** QOR Start *****", "Parameter:  " + job, dde_test::kDataSent,
-                   dde_test::kDataSent}));
-  EXPECT_TRUE(dde_test::PumpUntil(
-      [&] {
-        return e2e::ReadFileBytes(received, log) &&
-               log.find("\r\n" + payloads[1] + "\r\n") != std::string::npos;
-      },
-      10000));
-  EXPECT_NE(log.find("Poke auf Item \"Titel\""), std::string::npos) << log;
-  EXPECT_NE(log.find("\r\n" + payloads[0] + "\r\n"), std::string::npos) << log;
+  SetTrace(Trace::On);
+  EXPECT_TRUE(RunQor(job).finished);
+  EXPECT_EQ(TraceMessages(), StartLines(job, {kDataSent, kDataSent}));
+  const auto arrived = [&](const std::string& payload) {
+    return Content(received).find("\r\n" + payload + "\r\n") != std::string::npos;
+  };
+  EXPECT_TRUE(WaitFor([&] { return arrived(payloads[1]); }, 10000));
+  EXPECT_TRUE(arrived(payloads[0])) << Content(received);
+  EXPECT_NE(Content(received).find("Poke auf Item \"Titel\""), std::string::npos);
 
   if (HWND window = FindWindowA("QorDdeDemo", nullptr)) PostMessageA(window, WM_CLOSE, 0, 0);
-  if (!e2e::WaitPumping(pi.hProcess, 5000)) TerminateProcess(pi.hProcess, 9);
+  if (!WaitPumping(pi.hProcess, 5000)) TerminateProcess(pi.hProcess, 9);
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
 }

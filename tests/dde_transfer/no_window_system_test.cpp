@@ -4,7 +4,7 @@
 // so, never name a code an earlier call left behind.
 #include <gtest/gtest.h>
 
-#include "dde_test_support.h"
+#include "dde_server.h"
 #include "qor_e2e.h"
 
 namespace {
@@ -21,7 +21,7 @@ TEST(WithoutWindowSystem, EachDdeBlockNamesTheWindowThatCannotBeCreated) {
   e2e::SetTrace(e2e::Trace::On);
   const std::string block = e2e::DdeBlock(self, "ORDERSRV", "Import", "Zeile", "Daten");
   ASSERT_TRUE(e2e::RunJob(dir, block + block).finished);
-  const std::string line = dde_test::FailureLine(" 361 Fenster kann nicht erstellt werden");
+  const std::string line = e2e::FailureLine(" 361 Fenster kann nicht erstellt werden");
   EXPECT_EQ(e2e::TraceMessages(), e2e::RunLines(dir, {line, line}));
   e2e::SetTrace(e2e::Trace::Off);
 }

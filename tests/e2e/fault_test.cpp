@@ -2,37 +2,36 @@
 // failing block must not keep the next one from being delivered.
 #include <gtest/gtest.h>
 
-#include "dde_test_support.h"
+#include "clipboard.h"
 #include "qor_e2e.h"
 
-using e2e::TempDir;
-using e2e::Trace;
+using namespace e2e;
 
 namespace {
 
-std::string Contents(const std::string& path) {
-  std::string bytes;
-  return e2e::ReadFileBytes(path, bytes) ? bytes : "<missing>";
-}
-
+// A trace log that cannot be opened (a directory stands in its place) loses
+// its lines silently: the run ends normally and delivers what it delivers
+// with a usable log.
 TEST(Faults, TraceLogThatCannotBeOpenedChangesNoDelivery) {
   const std::string payloadA = "\r\nerste Zeile \xE4\xF6\xFC\r\n";
   const std::string payloadB("zweite\x00Zeile\xFF", 13);
   std::string results[2];
   for (int logUsable = 0; logUsable < 2; ++logUsable) {
     TempDir dir;
-    e2e::SetTrace(Trace::On);
+    SetTrace(Trace::On);
     if (!logUsable) {
-      ASSERT_TRUE(CreateDirectoryA(e2e::kTraceLog, nullptr));
+      ASSERT_TRUE(CreateDirectoryA(kTraceLog, nullptr));
     }
-    const std::string job = e2e::FileBlock(dir / "a.txt", payloadA) +
-                            e2e::FileBlock(dir / "a.txt", payloadB, true) +
-                            e2e::FileBlock(dir / "fehlt\\x\\" , "nie") +
-                            e2e::FileBlock(dir / "b.txt", payloadB);
-    const e2e::RunResult run = e2e::RunJob(dir, job);
-    if (!logUsable) RemoveDirectoryA(e2e::kTraceLog);
+    const std::string job =
+        FileBlock(dir / "a.txt", payloadA) + FileBlock(dir / "a.txt", payloadB, true) +
+        FileBlock(dir / "fehlt\\x\\", "nie") + FileBlock(dir / "b.txt", payloadB);
+    const RunResult run = RunJob(dir, job);
+    if (!logUsable) {
+      EXPECT_TRUE(RemoveDirectoryA(kTraceLog)) << "the directory in the log's place is changed";
+    }
     ASSERT_TRUE(run.finished);
-    results[logUsable] = Contents(dir / "a.txt") + "|" + Contents(dir / "b.txt");
+    EXPECT_EQ(run.exitCode, 0u);
+    results[logUsable] = Content(dir / "a.txt") + "|" + Content(dir / "b.txt");
   }
   EXPECT_EQ(results[0], results[1]);
   EXPECT_EQ(results[1], payloadA + payloadB + "|" + payloadB);
@@ -41,14 +40,14 @@ TEST(Faults, TraceLogThatCannotBeOpenedChangesNoDelivery) {
 TEST(Faults, DirectoryThatCannotBeCreatedFailsOnlyItsBlock) {
   TempDir dir;
   const std::string blocker = dir / "datei.txt";
-  ASSERT_TRUE(e2e::WriteFileBytes(blocker, "im Weg"));
+  ASSERT_TRUE(WriteFileBytes(blocker, "im Weg"));
   const std::string target = blocker + "\\unter\\f.txt";
-  e2e::SetTrace(Trace::On);
-  ASSERT_TRUE(e2e::RunJob(dir, e2e::FileBlock(target, "x") +
-                                   e2e::FileBlock(dir / "danach.txt", "weiter")).finished);
-  EXPECT_EQ(Contents(blocker), "im Weg");
-  EXPECT_EQ(Contents(dir / "danach.txt"), "weiter");
-  const std::vector<std::string> lines = e2e::TraceMessages();
+  SetTrace(Trace::On);
+  const std::string job = FileBlock(target, "x") + FileBlock(dir / "danach.txt", "weiter");
+  ASSERT_TRUE(RunJob(dir, job).finished);
+  EXPECT_EQ(Content(blocker), "im Weg");
+  EXPECT_EQ(Content(dir / "danach.txt"), "weiter");
+  const Lines lines = TraceMessages();
   ASSERT_EQ(lines.size(), 3u);
   const std::string prefix = target + " kann nicht gespeichert werden. Fehler  ";
   EXPECT_EQ(lines[2].substr(0, prefix.size()), prefix) << lines[2];
@@ -71,21 +70,21 @@ TEST(Faults, ClipboardBlockThatDoesNotFitAbandonsOnlyItself) {
     return WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
            written == bytes.size();
   };
-  bool written = write(e2e::Header("Ziel=Zwischenablage*\r\nAnhaengen=Ja*") + "(((DATASTART)))<");
+  bool written = write(Header("Ziel=Zwischenablage*\r\nAnhaengen=Ja*") + "(((DATASTART)))<");
   const std::string megabyte(1 << 20, 'x');
   for (int i = 0; i < 1000 && written; ++i) written = write(megabyte);
-  written = written && write(">(((DATAEND)))\r\n" + e2e::FileBlock(dir / "danach.txt", "weiter"));
+  written = written && write(">(((DATAEND)))\r\n" + FileBlock(dir / "danach.txt", "weiter"));
   CloseHandle(file);
   ASSERT_TRUE(written);
-  ASSERT_TRUE(dde_test::PutBitmapAndText("vorher"));
-  e2e::SetTrace(Trace::Off);
-  const e2e::RunResult run = e2e::RunQor(job, 300000);
+  ASSERT_TRUE(PutBitmapAndText("vorher"));
+  SetTrace(Trace::Off);
+  const RunResult run = RunQor(job, 300000);
   DeleteFileA(job.c_str());
   ASSERT_TRUE(run.finished);
   EXPECT_EQ(run.exitCode, 0u) << "ended normally";
-  EXPECT_EQ(Contents(dir / "danach.txt"), "weiter");
+  EXPECT_EQ(Content(dir / "danach.txt"), "weiter");
   std::string text;
-  EXPECT_TRUE(dde_test::ClipboardText(text));
+  EXPECT_TRUE(ClipboardText(text));
   EXPECT_EQ(text, "vorher");
 }
 

@@ -8,27 +8,22 @@
 #include <cstdint>
 #include <cstring>
 
-#include "dde_test_support.h"
+#include "clipboard.h"
+#include "dde_server.h"
 #include "job_parser.h"
 #include "qor_e2e.h"
 #include "qor_state.h"
 
-using e2e::TempDir;
-using e2e::Trace;
+using namespace e2e;
 
 namespace {
 
 // The trace lines, each cut to its first 120 characters: a line that names
 // a 64 MB value is not printed whole when the comparison fails.
-std::vector<std::string> TraceLinesShortened() {
-  std::vector<std::string> lines = e2e::TraceMessages();
+Lines TraceLinesShortened() {
+  Lines lines = TraceMessages();
   for (std::string& line : lines) line = line.substr(0, 120);
   return lines;
-}
-
-std::string Content(const std::string& path) {
-  std::string bytes;
-  return e2e::ReadFileBytes(path, bytes) ? bytes : "<missing>";
 }
 
 TEST(OutOfMemory, AbandonsOnlyWhatItHitAndHoldsThePayloadOnce) {
@@ -38,26 +33,26 @@ TEST(OutOfMemory, AbandonsOnlyWhatItHitAndHoldsThePayloadOnce) {
   constexpr size_t kPayloadBytes = 64 << 20;
   constexpr size_t kLeftBytes = 16 << 20;
   TempDir dir;
-  dde_test::TestServer server(dir, "QORSPEICHER", "Import");
+  TestServer server(dir, "QORSPEICHER", "Import");
   ASSERT_TRUE(server.ready());
-  const std::string service = dde_test::TestServer::ExePath();
+  const std::string service = TestServer::ExePath();
   TraceOn = true;
   // The DDE branch makes its window and loads what it needs while there is room.
-  e2e::SetTrace(Trace::On);
-  JobText = e2e::DdeBlock(service, "QORSPEICHER", "Import", "Zeile", "vorweg");
+  SetTrace(Trace::On);
+  JobText = DdeBlock(service, "QORSPEICHER", "Import", "Zeile", "vorweg");
   RunJobLoop();
-  ASSERT_EQ(e2e::TraceMessages(), std::vector<std::string>{dde_test::kDataSent});
+  ASSERT_EQ(TraceMessages(), Lines{kDataSent});
 
   const std::string payload = "<" + std::string(kPayloadBytes, 'x') + ">";
-  ASSERT_TRUE(dde_test::PutBitmapAndText("vorher"));
-  JobText = e2e::FileBlock(dir / "gross.txt", payload) + e2e::ClipboardBlock(payload, true) +
-            e2e::DdeBlock(service, "QORSPEICHER", "Import", "Zeile", payload) +
-            e2e::FileBlock(dir / "danach.txt", "weiter") +
-            e2e::Header("Ziel=Datei*\r\nDateiname=" + payload + "*") + e2e::Data("kopf") +
-            e2e::FileBlock(dir / "nie.txt", "nie");
-  e2e::SetTrace(Trace::On);
+  ASSERT_TRUE(PutBitmapAndText("vorher"));
+  JobText = FileBlock(dir / "gross.txt", payload) + ClipboardBlock(payload, true) +
+            DdeBlock(service, "QORSPEICHER", "Import", "Zeile", payload) +
+            FileBlock(dir / "danach.txt", "weiter") +
+            Header("Ziel=Datei*\r\nDateiname=" + payload + "*") + Data("kopf") +
+            FileBlock(dir / "nie.txt", "nie");
+  SetTrace(Trace::On);
   {
-    e2e::AddressSpaceSqueeze squeeze(kLeftBytes);
+    AddressSpaceSqueeze squeeze(kLeftBytes);
     ASSERT_GT(squeeze.reservedBytes(), size_t{512} << 20);
     RunJobLoop();
   }
@@ -67,14 +62,12 @@ TEST(OutOfMemory, AbandonsOnlyWhatItHitAndHoldsThePayloadOnce) {
   // Compared whole, without printing 64 MB when they differ.
   EXPECT_TRUE(Content(dir / "gross.txt") == payload) << "held once, written whole";
   std::string clipboard;
-  EXPECT_TRUE(dde_test::ClipboardText(clipboard));
+  EXPECT_TRUE(ClipboardText(clipboard));
   EXPECT_EQ(clipboard, "vorher") << "abandoned before the clipboard was opened";
   EXPECT_EQ(Content(dir / "danach.txt"), "weiter") << "the next block is delivered";
-  EXPECT_FALSE(e2e::FileExists(dir / "nie.txt")) << "the run ended at the header";
-  EXPECT_EQ(TraceLinesShortened(),
-            std::vector<std::string>{
-                "Fehler bei der DDE-\xDC" "bertragung. Fehler  7 Nicht gen\xFC" "gend Speicher"});
-  e2e::SetTrace(Trace::Off);
+  EXPECT_FALSE(FileExists(dir / "nie.txt")) << "the run ended at the header";
+  EXPECT_EQ(TraceLinesShortened(), Lines{FailureLine(" 7 Nicht gen\xFC" "gend Speicher")});
+  SetTrace(Trace::Off);
 }
 
 // 64-bit Windows gives a 32-bit program 4 GB of addresses instead of 2 GB
@@ -83,7 +76,7 @@ TEST(OutOfMemory, ProgramsMayUseAddressesAboveTwoGigabytes) {
   for (const char* program : {"qor.exe", "qorcheck.exe"}) {
     SCOPED_TRACE(program);
     std::string image;
-    ASSERT_TRUE(e2e::ReadFileBytes(e2e::BinDir() + "\\" + program, image));
+    ASSERT_TRUE(ReadFileBytes(BinDir() + "\\" + program, image));
     ASSERT_GT(image.size(), 0x40u);
     uint32_t peAt = 0;
     std::memcpy(&peAt, &image[0x3C], sizeof peAt);

@@ -7,7 +7,7 @@
 #include "qor_state.h"
 #include "targets.h"
 
-using e2e::TempDir;
+using namespace e2e;
 
 namespace {
 
@@ -17,18 +17,12 @@ class FileProcedures : public ::testing::Test {
   TempDir dir;
 };
 
-std::string Content(const std::string& path) {
-  std::string bytes;
-  if (!e2e::ReadFileBytes(path, bytes)) return "<unreadable>";
-  return bytes;
-}
-
 TEST_F(FileProcedures, CreateMissingDirectoriesReportsWhetherTheDirectoryExists) {
   EXPECT_TRUE(CreateMissingDirectories(dir / "f.txt")) << "present already";
   EXPECT_TRUE(CreateMissingDirectories(dir / "a\\b\\f.txt"));
-  EXPECT_TRUE(e2e::DirectoryExists(dir / "a\\b"));
+  EXPECT_TRUE(DirectoryExists(dir / "a\\b"));
   EXPECT_TRUE(CreateMissingDirectories(dir / "neu\\"));
-  EXPECT_TRUE(e2e::DirectoryExists(dir / "neu"));
+  EXPECT_TRUE(DirectoryExists(dir / "neu"));
 }
 
 // A doubled separator leaves the directory part with a trailing "\": the
@@ -38,7 +32,7 @@ TEST_F(FileProcedures, ADirectoryPartEndingInBackslashIsFoundWhenItExists) {
   ASSERT_TRUE(CreateDirectoryA((dir / "da").c_str(), nullptr));
   EXPECT_TRUE(CreateMissingDirectories(dir / "da\\\\f.txt"));
   EXPECT_TRUE(CreateMissingDirectories(dir / "fehlt\\\\f.txt")) << "created as a level";
-  EXPECT_TRUE(e2e::DirectoryExists(dir / "fehlt"));
+  EXPECT_TRUE(DirectoryExists(dir / "fehlt"));
 }
 
 TEST_F(FileProcedures, CreateMissingDirectoriesCreatesNothingForBareOrShortNames) {
@@ -53,15 +47,15 @@ TEST_F(FileProcedures, CreateMissingDirectoriesCreatesNothingForBareOrShortNames
   EXPECT_FALSE(bare);
   EXPECT_FALSE(slashed);
   EXPECT_FALSE(shortFirst);
-  EXPECT_FALSE(e2e::DirectoryExists(dir / "ab"));
-  EXPECT_FALSE(e2e::DirectoryExists(dir / "x"));
+  EXPECT_FALSE(DirectoryExists(dir / "ab"));
+  EXPECT_FALSE(DirectoryExists(dir / "x"));
   EXPECT_TRUE(longFirst);
-  EXPECT_TRUE(e2e::DirectoryExists(dir / "abc\\cd"));
+  EXPECT_TRUE(DirectoryExists(dir / "abc\\cd"));
 }
 
 TEST_F(FileProcedures, GetFileLengthTellsEmptyFromUnopenable) {
-  ASSERT_TRUE(e2e::WriteFileBytes(dir / "leer", ""));
-  ASSERT_TRUE(e2e::WriteFileBytes(dir / "zehn", "0123456789"));
+  ASSERT_TRUE(WriteFileBytes(dir / "leer", ""));
+  ASSERT_TRUE(WriteFileBytes(dir / "zehn", "0123456789"));
   EXPECT_EQ(GetFileLength(dir / "leer"), 0);
   EXPECT_EQ(GetFileLength(dir / "zehn"), 10);
   EXPECT_EQ(GetFileLength(dir / "fehlt"), -1);

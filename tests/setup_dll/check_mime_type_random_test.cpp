@@ -20,11 +20,10 @@
 #include <string>
 #include <vector>
 
-#include "box_watcher.h"
-#include "setup_texts.h"
 #include "measured_call.h"
 #include "random_setup_case.h"
 #include "registry_state.h"
+#include "setup_texts.h"
 
 namespace {
 
@@ -32,9 +31,6 @@ using namespace setup_test;
 
 constexpr int kCalls = 300;
 constexpr uint32_t kDefaultSeed = 20240611;
-
-constexpr char kClassName[] = "QorTest.RandomClass";
-
 
 uint32_t Seed() {
   const char* text = std::getenv("QOR_RANDOM_SEED");
@@ -116,15 +112,7 @@ struct Tally {
 class CheckMimeTypeRandomTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    // Found beside the test program, as the installer finds it beside itself.
-    library_ = LoadLibraryA("qor_set_dll.dll");
-    ASSERT_NE(library_, nullptr) << "qor_set_dll.dll not loadable: " << GetLastError();
-    function_ = reinterpret_cast<const void*>(GetProcAddress(library_, "CheckMimeType"));
-    ASSERT_NE(function_, nullptr);
-    savedAppPaths_ = SaveKey(HKEY_LOCAL_MACHINE, kAppPaths);
-    savedFileType_ = SaveKey(HKEY_CLASSES_ROOT, kFileType);
-    savedClass_ = SaveKey(HKEY_CLASSES_ROOT, kClassName);
-
+    ASSERT_NE(CheckMimeTypeFunction(), nullptr) << "qor_set_dll.dll not loadable";
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
     base_ = std::string(temp) + "qor_random_" + std::to_string(GetCurrentProcessId());
@@ -132,59 +120,25 @@ class CheckMimeTypeRandomTest : public ::testing::Test {
   }
 
   void TearDown() override {
-    RestoreKey(HKEY_LOCAL_MACHINE, kAppPaths, savedAppPaths_);
-    RestoreKey(HKEY_CLASSES_ROOT, kFileType, savedFileType_);
-    RestoreKey(HKEY_CLASSES_ROOT, kClassName, savedClass_);
     EXPECT_TRUE(RemoveDirectoryA(base_.c_str())) << "files left in " << base_;
-    if (library_ != nullptr) FreeLibrary(library_);
   }
 
   // One call with InstallDir inside guard bytes, checked against `e`.
   void CallAndCheck(const RandomCase& c, const Expectation& e, Tally& tally) {
-    std::vector<char> buffer(kGuard + kInstallDirSize + kGuard, kGuardByte);
-    char* installDir = buffer.data() + kGuard;
-    for (size_t i = 0; i < kInstallDirSize; ++i) installDir[i] = static_cast<char>(0x40 + i % 61);
-    std::memcpy(installDir, kUntouched, sizeof kUntouched);
-    const std::vector<char> before(buffer);
-
-    uint32_t resultRegister = 0;
-    std::vector<SeenBox> boxes;
-    {
-      BoxWatcher watcher("QOR-Setup", c.answer);
-      resultRegister = CallCheckMimeType(
-          function_, c.sourceDirNull ? nullptr : c.sourceDir.c_str(), installDir);
-      boxes = watcher.Stop();
-    }
-
-    const uint8_t result = static_cast<uint8_t>(resultRegister & 0xFF);
-    ASSERT_TRUE(result == 0 || result == 1) << "result byte " << int(result);
-    EXPECT_EQ(OpenKeysNamed({L"\\App Paths\\QOR.exe", L"\\.qor", L"\\shell\\open\\command"}).size(),
-              0u)
-        << "registry keys left open";
-    for (size_t i = 0; i < kGuard; ++i) {
-      ASSERT_EQ(buffer[i], kGuardByte) << "written before InstallDir at " << i;
-      ASSERT_EQ(buffer[kGuard + kInstallDirSize + i], kGuardByte)
-          << "written behind the 256 bytes of InstallDir at " << i;
-    }
-
-    EXPECT_EQ(result == 1, e.result);
-    const std::string expectedDir = e.installDir.empty() ? kUntouched : e.installDir;
-    EXPECT_EQ(std::string(installDir, strnlen(installDir, kInstallDirSize)), expectedDir);
+    const Outcome outcome = Call(c.sourceDirNull ? nullptr : c.sourceDir.c_str(), c.answer);
+    EXPECT_EQ(outcome.result, e.result);
+    EXPECT_EQ(outcome.installDir, e.installDir.empty() ? kUntouched : e.installDir);
     if (e.installDir.empty()) {
-      EXPECT_TRUE(std::equal(before.begin(), before.end(), buffer.begin()))
+      EXPECT_TRUE(outcome.installDirUntouched)
           << "InstallDir changed though it should stay untouched";
     }
-
     if (e.box == Box::kNone) {
-      EXPECT_TRUE(boxes.empty()) << "box shown: " << boxes.front().text;
+      EXPECT_TRUE(outcome.boxes.empty()) << "box shown: " << outcome.boxes.front().text;
     } else {
-      ASSERT_EQ(boxes.size(), 1u);
-      EXPECT_EQ(boxes[0].text, e.boxText);
-      if (e.box == Box::kDowngrade) {
-        EXPECT_TRUE(boxes[0].okButton && !boxes[0].yesButton && !boxes[0].noButton);
-      } else {
-        EXPECT_TRUE(boxes[0].yesButton && boxes[0].noButton && !boxes[0].okButton);
-      }
+      ASSERT_EQ(outcome.boxes.size(), 1u);
+      EXPECT_EQ(outcome.boxes[0].text, e.boxText);
+      EXPECT_TRUE(e.box == Box::kDowngrade ? outcome.boxes[0].okOnly()
+                                           : outcome.boxes[0].yesNoOnly());
     }
 
     tally.downgrades += e.box == Box::kDowngrade;
@@ -198,14 +152,10 @@ class CheckMimeTypeRandomTest : public ::testing::Test {
     tally.decoys += !c.decoyIni.empty();
   }
 
-  HMODULE library_ = nullptr;
-  const void* function_ = nullptr;
+  const KeptKeys kept_{{{HKEY_LOCAL_MACHINE, kAppPaths},
+                        {HKEY_CLASSES_ROOT, kFileType},
+                        {HKEY_CLASSES_ROOT, kRandomClass}}};
   std::string base_;
-
- private:
-  KeySnapshot savedAppPaths_;
-  KeySnapshot savedFileType_;
-  KeySnapshot savedClass_;
 };
 
 TEST_F(CheckMimeTypeRandomTest, RandomRegistryAndSetupIni) {

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "box_watcher.h"
-#include "setup_texts.h"
+#include "files.h"
 #include "measured_call.h"
 #include "qor_set_dll.h"
 #include "registry_state.h"
+#include "setup_texts.h"
 
 namespace {
 
@@ -22,87 +22,20 @@ using namespace setup_test;
 constexpr char kOtherClass[] = "QorTest.OtherClass";
 constexpr char kOtherCommand[] = "QorTest.OtherClass\\shell\\open\\command";
 
-
-// The keys CheckMimeType opens, by the ends of their full names.
-const std::vector<std::wstring>& LibraryKeys() {
-  static const std::vector<std::wstring> keys = {L"\\App Paths\\QOR.exe", L"\\.qor",
-                                                 L"\\shell\\open\\command"};
-  return keys;
-}
-
 std::string Downgrade(const std::string& installed, const std::string& setup) {
   return "Die installierte Version " + installed + " ist neuer als die aktuelle Version " +
          setup + kDowngradeTail;
 }
 
-HMODULE Library() {
-  static HMODULE library = [] {
-    char exe[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, exe, sizeof exe);
-    std::string dir(exe, length);
-    dir.erase(dir.find_last_of('\\') + 1);
-    return LoadLibraryA((dir + "qor_set_dll.dll").c_str());
-  }();
-  return library;
-}
-
-void MakeDirectories(const std::string& path) {
-  for (size_t pos = path.find('\\', 3); ; pos = path.find('\\', pos + 1)) {
-    CreateDirectoryA(path.substr(0, pos).c_str(), nullptr);
-    if (pos == std::string::npos) break;
-  }
-}
-
-void RemoveTree(const std::string& dir) {
-  WIN32_FIND_DATAA entry;
-  const HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &entry);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = entry.cFileName;
-      if (name == "." || name == "..") continue;
-      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(dir + "\\" + name);
-      } else {
-        DeleteFileA((dir + "\\" + name).c_str());
-      }
-    } while (FindNextFileA(find, &entry));
-    FindClose(find);
-  }
-  RemoveDirectoryA(dir.c_str());
-}
-
-struct Outcome {
-  bool result = false;
-  std::string installDir;  // up to its terminator
-  std::vector<SeenBox> boxes;
-};
-
 class CheckMimeTypeTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_NE(Library(), nullptr) << "qor_set_dll.dll not loadable: " << GetLastError();
-    function_ = reinterpret_cast<const void*>(GetProcAddress(Library(), "CheckMimeType"));
-    ASSERT_NE(function_, nullptr);
-    savedAppPaths_ = SaveKey(HKEY_LOCAL_MACHINE, kAppPaths);
-    savedFileType_ = SaveKey(HKEY_CLASSES_ROOT, kFileType);
-    savedClass_ = SaveKey(HKEY_CLASSES_ROOT, kOtherClass);
+    function_ = CheckMimeTypeFunction();
+    ASSERT_NE(function_, nullptr) << "qor_set_dll.dll not loadable: " << GetLastError();
     DeleteKey(HKEY_LOCAL_MACHINE, kAppPaths);
     DeleteKey(HKEY_CLASSES_ROOT, kFileType);
     DeleteKey(HKEY_CLASSES_ROOT, kOtherClass);
-
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    base_ = std::string(temp) + "qor_set_dll_tests";
-    RemoveTree(base_);
-    sourceDir_ = base_ + "\\source";
-    MakeDirectories(sourceDir_);
-  }
-
-  void TearDown() override {
-    RestoreKey(HKEY_LOCAL_MACHINE, kAppPaths, savedAppPaths_);
-    RestoreKey(HKEY_CLASSES_ROOT, kFileType, savedFileType_);
-    RestoreKey(HKEY_CLASSES_ROOT, kOtherClass, savedClass_);
-    RemoveTree(base_);
+    e2e::CreateDirectories(sourceDir_);
   }
 
   static void Installed(const char* version, const char* path) {
@@ -116,85 +49,57 @@ class CheckMimeTypeTest : public ::testing::Test {
     ini << "[Startup]\r\n" << productVersionLine << "\r\n";
   }
 
-  // Calls as the installer does, InstallDir inside a guarded buffer, and checks
-  // what every call must hold: the callee removed its 20 bytes (32-bit), the
-  // result is a one-byte boolean, nothing around InstallDir was written, and
-  // no registry key was left open.
-  Outcome Call(const char* sourceDir, int yesNoAnswer = IDNO, bool withInstallDir = true) {
-    std::vector<char> buffer(kGuard + kInstallDirSize + kGuard, kGuardByte);
-    char* installDir = buffer.data() + kGuard;
-    std::memcpy(installDir, kUntouched, sizeof kUntouched);
-
-    Outcome outcome;
-    uint32_t resultRegister = 0;
-    {
-      BoxWatcher watcher("QOR-Setup", yesNoAnswer);
-      resultRegister =
-          CallCheckMimeType(function_, sourceDir, withInstallDir ? installDir : nullptr);
-      outcome.boxes = watcher.Stop();
-    }
-    EXPECT_EQ(OpenKeysNamed(LibraryKeys()).size(), 0u) << "registry keys left open";
-    const uint8_t result = static_cast<uint8_t>(resultRegister & 0xFF);
-    EXPECT_TRUE(result == 0 || result == 1) << "result byte " << int(result);
-    outcome.result = result == 1;
-
-    for (size_t i = 0; i < kGuard; ++i) {
-      EXPECT_EQ(buffer[i], kGuardByte) << "written before InstallDir at " << i;
-      EXPECT_EQ(buffer[kGuard + kInstallDirSize + i], kGuardByte) << "written after InstallDir";
-    }
-    const void* end = std::memchr(installDir, '\0', kInstallDirSize);
-    EXPECT_NE(end, nullptr) << "InstallDir left without a terminator";
-    if (end != nullptr) outcome.installDir.assign(installDir);
-    return outcome;
-  }
-
   Outcome Call(const std::string& sourceDir, int yesNoAnswer = IDNO) {
-    return Call(sourceDir.c_str(), yesNoAnswer);
+    return setup_test::Call(sourceDir.c_str(), yesNoAnswer);
   }
 
   static void ExpectNoBox(const Outcome& outcome) {
     EXPECT_TRUE(outcome.boxes.empty()) << "box shown: " << outcome.boxes.front().text;
   }
 
-  static void ExpectDowngradeBox(const Outcome& outcome, const std::string& text) {
-    EXPECT_FALSE(outcome.result);
+  // Passed without a question; InstallDir as expected ("": left alone).
+  static void ExpectPassed(const Outcome& outcome, const std::string& installDir) {
+    ExpectNoBox(outcome);
+    EXPECT_TRUE(outcome.result);
+    EXPECT_EQ(outcome.installDir, installDir.empty() ? kUntouched : installDir);
+  }
+
+  // One box with `text`, InstallDir left alone: a question with Yes and No
+  // and an icon, or a notice with OK alone and none.
+  static void ExpectBox(const Outcome& outcome, const std::string& text, bool question) {
     EXPECT_EQ(outcome.installDir, kUntouched);
     ASSERT_EQ(outcome.boxes.size(), 1u);
     const SeenBox& box = outcome.boxes[0];
     EXPECT_EQ(box.text, text);
-    EXPECT_TRUE(box.okButton);
-    EXPECT_FALSE(box.yesButton || box.noButton || box.cancelButton);
-    EXPECT_FALSE(box.icon);
+    EXPECT_TRUE(question ? box.yesNoOnly() : box.okOnly());
+    EXPECT_EQ(box.icon != nullptr, question);
     EXPECT_TRUE(box.topmost) << "not system-modal";
+  }
+
+  static void ExpectDowngradeBox(const Outcome& outcome, const std::string& text) {
+    EXPECT_FALSE(outcome.result);
+    ExpectBox(outcome, text, false);
   }
 
   static void ExpectConflictQuestion(const Outcome& outcome, const std::string& text) {
-    EXPECT_EQ(outcome.installDir, kUntouched);
-    ASSERT_EQ(outcome.boxes.size(), 1u);
-    const SeenBox& box = outcome.boxes[0];
-    EXPECT_EQ(box.text, text);
-    EXPECT_TRUE(box.yesButton && box.noButton);
-    EXPECT_FALSE(box.okButton || box.cancelButton);
-    EXPECT_TRUE(box.icon);
-    EXPECT_TRUE(box.topmost) << "not system-modal";
+    ExpectBox(outcome, text, true);
   }
 
   const void* function_ = nullptr;
-  std::string base_;
-  std::string sourceDir_;
-
- private:
-  KeySnapshot savedAppPaths_;
-  KeySnapshot savedFileType_;
-  KeySnapshot savedClass_;
+  const KeptKeys kept_{{{HKEY_LOCAL_MACHINE, kAppPaths},
+                        {HKEY_CLASSES_ROOT, kFileType},
+                        {HKEY_CLASSES_ROOT, kOtherClass}}};
+  const e2e::TempDir base_;
+  const std::string sourceDir_ = base_ / "source";
 };
 
 TEST_F(CheckMimeTypeTest, ExportedByNameAndOrdinalOneOnly) {
-  EXPECT_EQ(reinterpret_cast<const void*>(GetProcAddress(Library(), MAKEINTRESOURCEA(1))),
+  const HMODULE library = GetModuleHandleA("qor_set_dll.dll");
+  EXPECT_EQ(reinterpret_cast<const void*>(GetProcAddress(library, MAKEINTRESOURCEA(1))),
             function_);
-  EXPECT_EQ(GetProcAddress(Library(), MAKEINTRESOURCEA(2)), nullptr);
-  EXPECT_EQ(GetProcAddress(Library(), "CheckMimeType@20"), nullptr);
-  EXPECT_EQ(GetProcAddress(Library(), "_CheckMimeType@20"), nullptr);
+  EXPECT_EQ(GetProcAddress(library, MAKEINTRESOURCEA(2)), nullptr);
+  EXPECT_EQ(GetProcAddress(library, "CheckMimeType@20"), nullptr);
+  EXPECT_EQ(GetProcAddress(library, "_CheckMimeType@20"), nullptr);
 }
 
 #if defined(__i386__)
@@ -206,9 +111,9 @@ TEST_F(CheckMimeTypeTest, TypedStdcallPointerGivesTheSameAnswers) {
   WriteSetupIni(sourceDir_, "ProductVersion=2.10");
   char installDir[kInstallDirSize] = "unchanged";
   {
-    BoxWatcher watcher("QOR-Setup", IDNO);
+    BoxAnswerer answerer("QOR-Setup", IDNO);
     EXPECT_EQ(typed(0, sourceDir_.c_str(), 0, installDir, 0), 0);
-    EXPECT_EQ(watcher.Stop().size(), 1u);
+    EXPECT_EQ(answerer.Stop().size(), 1u);
   }
   EXPECT_STREQ(installDir, "unchanged");
   Installed("2.10", nullptr);
@@ -234,9 +139,7 @@ TEST_P(VersionCheckTest, ComparesBytesAndHandsBackPath) {
   if (c.downgrade) {
     ExpectDowngradeBox(outcome, Downgrade(c.installed, c.setup));
   } else {
-    ExpectNoBox(outcome);
-    EXPECT_TRUE(outcome.result);
-    EXPECT_EQ(outcome.installDir, "C:\\Programme\\QOR");
+    ExpectPassed(outcome, "C:\\Programme\\QOR");
   }
 }
 
@@ -261,39 +164,25 @@ TEST_F(CheckMimeTypeTest, VersionCheckPassesWithoutAnythingToCompare) {
   // No "Version": never newer.
   Installed(nullptr, "C:\\A");
   WriteSetupIni(sourceDir_, "ProductVersion=0.1");
-  Outcome outcome = Call(sourceDir_);
-  ExpectNoBox(outcome);
-  EXPECT_TRUE(outcome.result);
-  EXPECT_EQ(outcome.installDir, "C:\\A");
+  ExpectPassed(Call(sourceDir_), "C:\\A");
 
   // "ProductVersion" present but empty.
   Installed("2.1", "C:\\B");
   WriteSetupIni(sourceDir_, "ProductVersion=");
-  outcome = Call(sourceDir_);
-  ExpectNoBox(outcome);
-  EXPECT_TRUE(outcome.result);
-  EXPECT_EQ(outcome.installDir, "C:\\B");
+  ExpectPassed(Call(sourceDir_), "C:\\B");
 
   // No "ProductVersion" key, then no setup.ini at all.
   WriteSetupIni(sourceDir_, "Other=0.1");
-  outcome = Call(sourceDir_);
-  ExpectNoBox(outcome);
-  EXPECT_TRUE(outcome.result);
+  ExpectPassed(Call(sourceDir_), "C:\\B");
   DeleteFileA((sourceDir_ + "\\setup.ini").c_str());
-  outcome = Call(sourceDir_);
-  ExpectNoBox(outcome);
-  EXPECT_TRUE(outcome.result);
-  EXPECT_EQ(outcome.installDir, "C:\\B");
+  ExpectPassed(Call(sourceDir_), "C:\\B");
 }
 
 TEST_F(CheckMimeTypeTest, MissingSetupIniPassesWhateverTheInstalledVersionEndsIn) {
   // The profile read drops trailing blanks from its default; a missing
   // setup.ini must still not make "2.1 " look newer than itself.
   Installed("2.1 ", "C:\\QOR");
-  Outcome outcome = Call(sourceDir_);
-  ExpectNoBox(outcome);
-  EXPECT_TRUE(outcome.result);
-  EXPECT_EQ(outcome.installDir, "C:\\QOR");
+  ExpectPassed(Call(sourceDir_), "C:\\QOR");
   // With a setup.ini the bytes decide: the blank sorts after the end of "2.1".
   WriteSetupIni(sourceDir_, "ProductVersion=2.1");
   ExpectDowngradeBox(Call(sourceDir_), Downgrade("2.1 ", "2.1"));
@@ -308,40 +197,28 @@ TEST_F(CheckMimeTypeTest, SourceDirEndingInBackslashStillFindsSetupIni) {
 TEST_F(CheckMimeTypeTest, EmptyOrMissingPathLeavesInstallDirAlone) {
   Installed("2.1", "");
   WriteSetupIni(sourceDir_, "ProductVersion=2.2");
-  Outcome outcome = Call(sourceDir_);
-  EXPECT_TRUE(outcome.result);
-  EXPECT_EQ(outcome.installDir, kUntouched);
+  ExpectPassed(Call(sourceDir_), "");
   DeleteKey(HKEY_LOCAL_MACHINE, kAppPaths);
   Installed("2.1", nullptr);
-  outcome = Call(sourceDir_);
-  EXPECT_TRUE(outcome.result);
-  EXPECT_EQ(outcome.installDir, kUntouched);
-  ExpectNoBox(outcome);
+  ExpectPassed(Call(sourceDir_), "");
 }
 
 TEST_F(CheckMimeTypeTest, ExpandablePathIsTakenLiterally) {
   Installed("2.1", nullptr);
   SetValueBytes(HKEY_LOCAL_MACHINE, kAppPaths, "Path", REG_EXPAND_SZ,
                 std::string("%ProgramFiles%\\QOR", 19));
-  const Outcome outcome = Call(sourceDir_);
-  EXPECT_TRUE(outcome.result);
-  EXPECT_EQ(outcome.installDir, "%ProgramFiles%\\QOR");
+  ExpectPassed(Call(sourceDir_), "%ProgramFiles%\\QOR");
 }
 
 TEST_F(CheckMimeTypeTest, InstalledProgramMeansNoQuestionAboutTheFileType) {
   SetString(HKEY_CLASSES_ROOT, kFileType, nullptr, kOtherClass);
   SetString(HKEY_CLASSES_ROOT, kOtherCommand, nullptr, "other.exe %1");
   Installed("2.1", "C:\\QOR");
-  const Outcome outcome = Call(sourceDir_);
-  ExpectNoBox(outcome);
-  EXPECT_TRUE(outcome.result);
+  ExpectPassed(Call(sourceDir_), "C:\\QOR");
 }
 
 TEST_F(CheckMimeTypeTest, FreeFileTypeAndNoInstallationGoOnSilently) {
-  const Outcome outcome = Call(sourceDir_);
-  ExpectNoBox(outcome);
-  EXPECT_TRUE(outcome.result);
-  EXPECT_EQ(outcome.installDir, kUntouched);
+  ExpectPassed(Call(sourceDir_), "");
 }
 
 TEST_F(CheckMimeTypeTest, ConflictShowsTheOpenCommandAndFollowsTheAnswer) {
@@ -404,33 +281,27 @@ TEST_F(CheckMimeTypeTest, CallsAreIndependent) {
   WriteSetupIni(sourceDir_, "ProductVersion=2.0");
   ExpectDowngradeBox(Call(sourceDir_), Downgrade("3.0", "2.0"));
   WriteSetupIni(sourceDir_, "ProductVersion=3.1");
-  Outcome outcome = Call(sourceDir_);
-  ExpectNoBox(outcome);
-  EXPECT_TRUE(outcome.result);
-  EXPECT_EQ(outcome.installDir, "C:\\Neu");
+  ExpectPassed(Call(sourceDir_), "C:\\Neu");
   DeleteKey(HKEY_LOCAL_MACHINE, kAppPaths);
   CreateKey(HKEY_CLASSES_ROOT, kFileType);
-  outcome = Call(sourceDir_, IDNO);
+  const Outcome outcome = Call(sourceDir_, IDNO);
   EXPECT_FALSE(outcome.result);
   EXPECT_EQ(outcome.installDir, kUntouched);
 }
 
 TEST_F(CheckMimeTypeTest, NullSourceDirCountsAsNoSetupIni) {
   Installed("2.1", "C:\\QOR");
-  const Outcome outcome = Call(nullptr);
-  ExpectNoBox(outcome);
-  EXPECT_TRUE(outcome.result);
-  EXPECT_EQ(outcome.installDir, "C:\\QOR");
+  ExpectPassed(setup_test::Call(nullptr, IDNO), "C:\\QOR");
 }
 
 TEST_F(CheckMimeTypeTest, NullInstallDirIsNotWritten) {
   Installed("2.1", "C:\\QOR");
   WriteSetupIni(sourceDir_, "ProductVersion=2.2");
-  Outcome outcome = Call(sourceDir_.c_str(), IDNO, false);
+  Outcome outcome = setup_test::Call(sourceDir_.c_str(), IDNO, false);
   EXPECT_TRUE(outcome.result);
-  EXPECT_EQ(outcome.installDir, kUntouched);
+  EXPECT_TRUE(outcome.installDirUntouched);
   WriteSetupIni(sourceDir_, "ProductVersion=2.0");
-  outcome = Call(sourceDir_.c_str(), IDNO, false);
+  outcome = setup_test::Call(sourceDir_.c_str(), IDNO, false);
   EXPECT_FALSE(outcome.result);
   EXPECT_EQ(outcome.boxes.size(), 1u);
 }
@@ -443,46 +314,33 @@ TEST_F(CheckMimeTypeTest, LongSourceDirIsReadWholeOrNotAtAll) {
     longDir += "\\" + std::string(std::min<size_t>(40, 246 - longDir.size() - 1), 'd');
   }
   ASSERT_EQ(longDir.size(), 246u);
-  MakeDirectories(longDir);
+  e2e::CreateDirectories(longDir);
   WriteSetupIni(longDir, "ProductVersion=2.0");
   Installed("2.1", "C:\\QOR");
   ExpectDowngradeBox(Call(longDir), Downgrade("2.1", "2.0"));
 
   // A directory too long for any profile path: as if there were no setup.ini,
   // never a cut path that could name another file.
-  const std::string cutToSetupIni = base_ + "\\" + std::string(300 - base_.size(), 'e');
-  WriteSetupIni(base_, "ProductVersion=1.0");
-  Outcome outcome = Call(cutToSetupIni);
-  ExpectNoBox(outcome);
-  EXPECT_TRUE(outcome.result);
-  EXPECT_EQ(outcome.installDir, "C:\\QOR");
-  outcome = Call(std::string(5000, 'x'));
-  ExpectNoBox(outcome);
-  EXPECT_TRUE(outcome.result);
+  const std::string cutToSetupIni = base_ / std::string(300 - base_.path().size(), 'e');
+  WriteSetupIni(base_.path(), "ProductVersion=1.0");
+  ExpectPassed(Call(cutToSetupIni), "C:\\QOR");
+  ExpectPassed(Call(std::string(5000, 'x')), "C:\\QOR");
 }
 
 TEST_F(CheckMimeTypeTest, PathOf255CharactersFillsInstallDirExactly) {
   const std::string path = "C:\\" + std::string(252, 'p');
   Installed("2.1", path.c_str());
-  const Outcome outcome = Call(sourceDir_);
-  EXPECT_TRUE(outcome.result);
-  EXPECT_EQ(outcome.installDir, path);
+  ExpectPassed(Call(sourceDir_), path);
 }
 
 TEST_F(CheckMimeTypeTest, PathThatDoesNotFitIsNeverCut) {
   Installed("2.1", ("C:\\" + std::string(253, 'p')).c_str());
-  Outcome outcome = Call(sourceDir_);
-  EXPECT_TRUE(outcome.result);
-  EXPECT_EQ(outcome.installDir, kUntouched);
-
+  ExpectPassed(Call(sourceDir_), "");
   // 256 bytes without a terminator.
   SetValueBytes(HKEY_LOCAL_MACHINE, kAppPaths, "Path", REG_BINARY, std::string(256, 'q'));
-  outcome = Call(sourceDir_);
-  EXPECT_TRUE(outcome.result);
-  EXPECT_EQ(outcome.installDir, kUntouched);
+  ExpectPassed(Call(sourceDir_), "");
   SetValueBytes(HKEY_LOCAL_MACHINE, kAppPaths, "Path", REG_SZ, std::string(256, 'q'));
-  outcome = Call(sourceDir_);
-  EXPECT_EQ(outcome.installDir, kUntouched);
+  ExpectPassed(Call(sourceDir_), "");
 }
 
 TEST_F(CheckMimeTypeTest, ValueWithoutTerminatorEndsAtItsLength) {
@@ -499,10 +357,7 @@ TEST_F(CheckMimeTypeTest, OverlongVersionsAndReferences) {
   // An installed version that does not fit reads as missing: no comparison.
   Installed(std::string(300, '9').c_str(), "C:\\QOR");
   WriteSetupIni(sourceDir_, "ProductVersion=1.0");
-  Outcome outcome = Call(sourceDir_);
-  ExpectNoBox(outcome);
-  EXPECT_TRUE(outcome.result);
-  EXPECT_EQ(outcome.installDir, "C:\\QOR");
+  ExpectPassed(Call(sourceDir_), "C:\\QOR");
 
   // A setup version that does not fit is cut to 255 characters by the profile read.
   Installed("9", "C:\\QOR");
@@ -529,13 +384,13 @@ TEST_F(CheckMimeTypeTest, KeyProbeSeesAKeyLeftOpen) {
   ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kAppPaths, 0, KEY_READ, &appPaths), ERROR_SUCCESS);
   ASSERT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, kOtherCommand, 0, KEY_READ, &command),
             ERROR_SUCCESS);
-  const std::map<uintptr_t, std::wstring> open = OpenKeysNamed(LibraryKeys());
+  const std::map<uintptr_t, std::wstring> open = OpenKeysNamed(kLibraryKeys);
   RegCloseKey(appPaths);
   RegCloseKey(command);
   EXPECT_EQ(open.size(), 2u);
   EXPECT_EQ(open.count(reinterpret_cast<uintptr_t>(appPaths)), 1u);
   EXPECT_EQ(open.count(reinterpret_cast<uintptr_t>(command)), 1u);
-  EXPECT_TRUE(OpenKeysNamed(LibraryKeys()).empty());
+  EXPECT_TRUE(OpenKeysNamed(kLibraryKeys).empty());
 }
 
 }  // namespace

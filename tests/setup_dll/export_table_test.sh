@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
-# export_table_test.sh DLL
+# export_table_test.sh OBJDUMP DLL
 # The setup library exports exactly one function, "CheckMimeType", undecorated,
 # at ordinal 1.
 set -uo pipefail
-dll=$1
-objdump=${OBJDUMP:?OBJDUMP must name the objdump of the build}
+objdump=$1 dll=$2
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 

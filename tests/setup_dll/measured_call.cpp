@@ -2,9 +2,21 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
+#include "files.h"
 #include "qor_set_dll.h"
+#include "registry_state.h"
+#include "setup_texts.h"
 
 namespace setup_test {
+
+const void* CheckMimeTypeFunction() {
+  static const HMODULE library = LoadLibraryA((e2e::BinDir() + "\\qor_set_dll.dll").c_str());
+  return library == nullptr
+             ? nullptr
+             : reinterpret_cast<const void*>(GetProcAddress(library, "CheckMimeType"));
+}
 
 #if defined(__i386__)
 
@@ -43,5 +55,36 @@ uint32_t CallCheckMimeType(const void* function, const char* sourceDir, char* in
 }
 
 #endif
+
+Outcome Call(const char* sourceDir, int yesNoAnswer, bool withInstallDir) {
+  std::vector<char> buffer(kGuard + kInstallDirSize + kGuard, kGuardByte);
+  char* installDir = buffer.data() + kGuard;
+  for (size_t i = 0; i < kInstallDirSize; ++i) installDir[i] = static_cast<char>(0x40 + i % 61);
+  std::memcpy(installDir, kUntouched, sizeof kUntouched);
+  const std::vector<char> before(buffer);
+
+  Outcome outcome;
+  uint32_t resultRegister = 0;
+  {
+    BoxAnswerer answerer("QOR-Setup", yesNoAnswer);
+    resultRegister = CallCheckMimeType(CheckMimeTypeFunction(), sourceDir,
+                                       withInstallDir ? installDir : nullptr);
+    outcome.boxes = answerer.Stop();
+  }
+  EXPECT_EQ(OpenKeysNamed(kLibraryKeys).size(), 0u) << "registry keys left open";
+  const uint8_t result = static_cast<uint8_t>(resultRegister & 0xFF);
+  EXPECT_TRUE(result == 0 || result == 1) << "result byte " << int(result);
+  outcome.result = result == 1;
+  for (size_t i = 0; i < kGuard; ++i) {
+    EXPECT_EQ(buffer[i], kGuardByte) << "written before InstallDir at " << i;
+    EXPECT_EQ(buffer[kGuard + kInstallDirSize + i], kGuardByte)
+        << "written behind the 256 bytes of InstallDir at " << i;
+  }
+  EXPECT_NE(std::memchr(installDir, '\0', kInstallDirSize), nullptr)
+      << "InstallDir left without a terminator";
+  outcome.installDir.assign(installDir, strnlen(installDir, kInstallDirSize));
+  outcome.installDirUntouched = buffer == before;
+  return outcome;
+}
 
 }  // namespace setup_test

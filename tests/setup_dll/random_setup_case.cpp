@@ -6,14 +6,12 @@
 #include <stdexcept>
 
 #include "registry_state.h"
+#include "setup_texts.h"
 
 namespace setup_test {
 
 namespace {
 
-constexpr char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\QOR.exe";
-constexpr char kFileType[] = ".qor";
-constexpr char kClassName[] = "QorTest.RandomClass";
 constexpr char kCommandTail[] = "\\shell\\open\\command";
 constexpr char kNameChars[] = "abcdefghijklmnopqrstuvwxyz0123456789_-";
 
@@ -181,7 +179,7 @@ RandomCase DrawCase(std::mt19937& rng, const std::string& baseDir, int number) {
   c.path = DrawValue(rng, "C:\\" + DrawName(rng, std::max<size_t>(DrawLength(rng), 3) - 3));
 
   c.fileType = Percent(rng) < 70;
-  std::string classText = kClassName;
+  std::string classText = kRandomClass;
   if (Percent(rng) < 30) {
     static const size_t kClassLengths[] = {40, 200, 240, 241, 242, 253, 254, 255};
     classText = "QorTest.Rnd" + DrawName(rng, OneOf(rng, kClassLengths) - 11);
@@ -238,7 +236,7 @@ void WriteRegistry(RandomCase& c) {
 void RemoveRegistry(const RandomCase& c) {
   DeleteKey(HKEY_LOCAL_MACHINE, kAppPaths);
   DeleteKey(HKEY_CLASSES_ROOT, kFileType);
-  DeleteKey(HKEY_CLASSES_ROOT, kClassName);
+  DeleteKey(HKEY_CLASSES_ROOT, kRandomClass);
   if (!c.classKey.empty()) DeleteKey(HKEY_CLASSES_ROOT, c.classKey);
 }
 

@@ -1,5 +1,7 @@
 #include "registry_state.h"
 
+#include <gtest/gtest.h>
+
 #include <cwchar>
 #include <stdexcept>
 
@@ -83,6 +85,20 @@ void RestoreKey(HKEY root, const std::string& path, const KeySnapshot& saved) {
           "write value of", path);
   }
   for (const auto& [name, sub] : saved.subkeys) RestoreKey(root, path + "\\" + name, sub);
+}
+
+KeptKeys::KeptKeys(std::vector<std::pair<HKEY, std::string>> keys) : keys_(std::move(keys)) {
+  for (const auto& [root, path] : keys_) saved_.push_back(SaveKey(root, path));
+}
+
+KeptKeys::~KeptKeys() {
+  try {
+    for (size_t i = 0; i < keys_.size(); ++i) {
+      RestoreKey(keys_[i].first, keys_[i].second, saved_[i]);
+    }
+  } catch (const std::exception& e) {
+    ADD_FAILURE() << e.what();
+  }
 }
 
 void CreateKey(HKEY root, const std::string& path) {

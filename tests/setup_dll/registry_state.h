@@ -28,6 +28,19 @@ KeySnapshot SaveKey(HKEY root, const std::string& path);
 void RestoreKey(HKEY root, const std::string& path, const KeySnapshot& saved);
 void DeleteKey(HKEY root, const std::string& path);
 
+// Keys saved when the object is made and restored when it goes.
+class KeptKeys {
+ public:
+  explicit KeptKeys(std::vector<std::pair<HKEY, std::string>> keys);
+  KeptKeys(const KeptKeys&) = delete;
+  KeptKeys& operator=(const KeptKeys&) = delete;
+  ~KeptKeys();
+
+ private:
+  std::vector<std::pair<HKEY, std::string>> keys_;
+  std::vector<KeySnapshot> saved_;
+};
+
 // Creates root\path and its parents.
 void CreateKey(HKEY root, const std::string& path);
 // Creates root\path and sets one value (`value` null: the default value).

@@ -3,11 +3,18 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
+#include <vector>
 
 namespace setup_test {
 
 constexpr char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\QOR.exe";
 constexpr char kFileType[] = ".qor";
+// The class of another program that the random states give ".qor".
+constexpr char kRandomClass[] = "QorTest.RandomClass";
+// The keys CheckMimeType opens, by the ends of their full names.
+inline const std::vector<std::wstring> kLibraryKeys = {L"\\App Paths\\QOR.exe", L"\\.qor",
+                                                       L"\\shell\\open\\command"};
 
 constexpr char kDowngradeTail[] =
     ".\nUm eine \xE4ltere QOR-Version zu installieren, muss das neuere QOR zuvor "

@@ -1,32 +1,22 @@
 #include "qor_e2e.h"
 
-#include <cstdio>
-#include <cstring>
-
 namespace e2e {
-
-std::string BinDir() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string dir(path);
-  return dir.substr(0, dir.find_last_of('\\'));
-}
 
 std::string QorExe() { return BinDir() + "\\qor.exe"; }
 
-bool WaitPumping(HANDLE process, DWORD timeoutMs) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    const DWORD spent = GetTickCount() - start;
-    if (spent >= timeoutMs) return WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
-    const DWORD r = MsgWaitForMultipleObjects(1, &process, FALSE, timeoutMs - spent, QS_ALLINPUT);
-    if (r == WAIT_OBJECT_0) return true;
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
+bool StartProcess(const std::string& commandLine, PROCESS_INFORMATION& started,
+                  const char* currentDir, HANDLE output) {
+  std::vector<char> writable(commandLine.begin(), commandLine.end());
+  writable.push_back('\0');
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  if (output != nullptr) {
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = output;
+    si.hStdError = output;
   }
+  return CreateProcessA(nullptr, writable.data(), nullptr, nullptr, output != nullptr, 0, nullptr,
+                        currentDir, &si, &started) != FALSE;
 }
 
 namespace {
@@ -38,15 +28,10 @@ struct Started {
   bool ok = false;
 };
 
-Started StartIn(const std::string& commandLine, const char* currentDir) {
+Started StartIn(const std::string& commandLine, const char* currentDir, HANDLE output = nullptr) {
   Started started;
-  std::vector<char> writable(commandLine.begin(), commandLine.end());
-  writable.push_back('\0');
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
   started.start = GetTickCount();
-  started.ok = CreateProcessA(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                              currentDir, &si, &started.pi) != FALSE;
+  started.ok = StartProcess(commandLine, started.pi, currentDir, output);
   return started;
 }
 
@@ -66,23 +51,23 @@ RunResult Finish(const Started& started, DWORD since, DWORD timeoutMs) {
   return result;
 }
 
-RunResult RunIn(const std::string& commandLine, const char* currentDir, DWORD timeoutMs) {
-  const Started started = StartIn(commandLine, currentDir);
+RunResult RunIn(const std::string& commandLine, const char* currentDir, DWORD timeoutMs,
+                HANDLE output = nullptr) {
+  const Started started = StartIn(commandLine, currentDir, output);
   return Finish(started, started.start, timeoutMs);
 }
 
 }  // namespace
 
-RunResult RunCommandLine(const std::string& commandLine, DWORD timeoutMs) {
-  return RunIn(commandLine, nullptr, timeoutMs);
+RunResult RunCommandLine(const std::string& commandLine, DWORD timeoutMs, HANDLE output) {
+  return RunIn(commandLine, nullptr, timeoutMs, output);
 }
 
 RunResult RunQor(const std::string& argumentText, DWORD timeoutMs) {
   return RunCommandLine("\"" + QorExe() + "\" " + argumentText, timeoutMs);
 }
 
-std::vector<RunResult> RunQorAtOnce(const std::vector<std::string>& argumentTexts,
-                                    DWORD timeoutMs) {
+std::vector<RunResult> RunQorAtOnce(const Lines& argumentTexts, DWORD timeoutMs) {
   const DWORD since = GetTickCount();
   std::vector<Started> started;
   for (const std::string& text : argumentTexts) {
@@ -114,43 +99,6 @@ void SetTrace(Trace mode) {
   }
 }
 
-bool ReadFileBytes(const std::string& path, std::string& bytes) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  bytes.clear();
-  char buffer[65536];
-  DWORD got = 0;
-  bool ok = true;
-  while ((ok = ReadFile(h, buffer, sizeof buffer, &got, nullptr) != FALSE) && got > 0) {
-    bytes.append(buffer, got);
-  }
-  CloseHandle(h);
-  return ok;
-}
-
-bool WriteFileBytes(const std::string& path, const std::string& bytes) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  const bool ok = bytes.empty() || (WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()),
-                                              &written, nullptr) &&
-                                    written == bytes.size());
-  CloseHandle(h);
-  return ok;
-}
-
-bool FileExists(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool DirectoryExists(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 namespace {
 
 bool Digits(const std::string& s, size_t at, size_t n) {
@@ -169,8 +117,8 @@ bool HasStamp(const std::string& line) {
 
 }  // namespace
 
-std::vector<std::string> TraceMessages() {
-  std::vector<std::string> messages;
+Lines TraceMessages() {
+  Lines messages;
   std::string log;
   if (!ReadFileBytes(kTraceLog, log)) return messages;
   size_t pos = 0;
@@ -187,38 +135,18 @@ std::vector<std::string> TraceMessages() {
   return messages;
 }
 
-TempDir::TempDir() {
-  char base[MAX_PATH] = {};
-  GetTempPathA(MAX_PATH, base);
-  static unsigned counter = 0;
-  for (;;) {
-    char name[64];
-    std::snprintf(name, sizeof name, "qor-e2e-%lu-%u", GetCurrentProcessId(), counter++);
-    path_ = std::string(base) + name;
-    if (CreateDirectoryA(path_.c_str(), nullptr)) break;
-  }
+Lines StartLines(const std::string& argumentText, const Lines& more) {
+  Lines lines{"***** QOR Start *****", "Parameter:  " + argumentText};
+  lines.insert(lines.end(), more.begin(), more.end());
+  return lines;
 }
 
-TempDir::~TempDir() { RemoveTree(path_); }
+Lines RunLines(const TempDir& dir, const Lines& more) { return StartLines(dir / "job.qor", more); }
 
-void RemoveTree(const std::string& path) {
-  WIN32_FIND_DATAA found;
-  HANDLE h = FindFirstFileA((path + "\\*").c_str(), &found);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = found.cFileName;
-      if (name == "." || name == "..") continue;
-      const std::string child = path + "\\" + name;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(child);
-      } else {
-        SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(child.c_str());
-      }
-    } while (FindNextFileA(h, &found));
-    FindClose(h);
-  }
-  RemoveDirectoryA(path.c_str());
+RunResult RunJob(const TempDir& dir, const std::string& job, DWORD timeoutMs) {
+  const std::string path = dir / "job.qor";
+  if (!WriteFileBytes(path, job)) return RunResult();
+  return RunQor(path, timeoutMs);
 }
 
 AddressSpaceSqueeze::AddressSpaceSqueeze(size_t leftBytes) {
@@ -240,47 +168,6 @@ AddressSpaceSqueeze::AddressSpaceSqueeze(size_t leftBytes) {
 
 AddressSpaceSqueeze::~AddressSpaceSqueeze() {
   for (void* p : reserved_) VirtualFree(p, 0, MEM_RELEASE);
-}
-
-std::string Header(const std::string& entries) {
-  return "(((HEADERSTART)))\r\n" + entries + "\r\n(((HEADEREND)))\r\n";
-}
-
-std::string Data(const std::string& payload) {
-  return "(((DATASTART)))" + payload + "(((DATAEND)))\r\n";
-}
-
-std::string FileBlock(const std::string& fileName, const std::string& payload, bool append,
-                      const std::string& program) {
-  std::string entries = "Ziel=Datei*\r\nDateiname=" + fileName + "*\r\n";
-  if (append) entries += "Anhaengen=Ja*\r\n";
-  if (!program.empty()) entries += "Externer Programmaufruf=" + program + "*\r\n";
-  return Header(entries) + Data(payload);
-}
-
-std::string ClipboardBlock(const std::string& payload, bool append) {
-  return Header(std::string("Ziel=Zwischenablage*\r\n") + (append ? "Anhaengen=Ja*\r\n" : "")) +
-         Data(payload);
-}
-
-std::string DdeBlock(const std::string& service, const std::string& server,
-                     const std::string& topic, const std::string& item,
-                     const std::string& payload) {
-  return Header("Ziel=DDE*\r\nDDE-Service=" + service + "*\r\nDDE-Server=" + server +
-                "*\r\nDDE-Topic=" + topic + "*\r\nDDE-Item=" + item + "*\r\n") +
-         Data(payload);
-}
-
-std::vector<std::string> RunLines(const TempDir& dir, const std::vector<std::string>& more) {
-  std::vector<std::string> lines{"***** QOR Start *****", "Parameter:  " + (dir / "job.qor")};
-  lines.insert(lines.end(), more.begin(), more.end());
-  return lines;
-}
-
-RunResult RunJob(const TempDir& dir, const std::string& job, DWORD timeoutMs) {
-  const std::string path = dir / "job.qor";
-  if (!WriteFileBytes(path, job)) return RunResult();
-  return RunQor(path, timeoutMs);
 }
 
 }  // namespace e2e

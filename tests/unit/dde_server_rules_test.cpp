@@ -11,34 +11,33 @@ namespace {
 
 const std::string kOwn = "C:\\Programme\\QOR";
 
-std::string Companion(const std::string& value) {
-  return CompanionPathFromWorkingData(value, kOwn);
-}
-
-TEST(CompanionPath, FirstBackslashWorkDecides) {
-  EXPECT_EQ(Companion("D:\\Bib\\work\\daten"), "D:\\Bib\\bin\\dravo.exe");
-  EXPECT_EQ(Companion("C:\\x\\work\\app\\work\\d"), "C:\\x\\bin\\dravo.exe");
-  EXPECT_EQ(Companion("C:\\workspace\\x"), "C:\\bin\\dravo.exe") << "a plain substring";
-  EXPECT_EQ(Companion("\\\\srv\\anw\\work"), "\\\\srv\\anw\\bin\\dravo.exe");
-  EXPECT_EQ(Companion("x\\work"), "x\\bin\\dravo.exe") << "position 2 is the first that counts";
-}
-
-TEST(CompanionPath, WithoutAUsableWorkTheOwnDirectoryIsUsed) {
+TEST(CompanionPath, BinBesideTheFirstBackslashWorkElseTheOwnDirectory) {
   const std::string own = kOwn + "\\dravo.exe";
-  EXPECT_EQ(Companion("D:\\Bib\\Work\\daten"), own) << "compared case-sensitively";
-  EXPECT_EQ(Companion("\\work\\daten"), own) << "position 1 does not count";
-  EXPECT_EQ(Companion("D:\\Bib\\daten"), own);
-  EXPECT_EQ(Companion(""), own) << "key missing or empty";
-  EXPECT_EQ(Companion("C:\\"), own) << "shorter than 4 characters";
-  EXPECT_EQ(Companion("   C:\\  "), own) << "shorter than 4 once trimmed";
+  const struct {
+    const char* workingData;
+    std::string path;
+    const char* why;
+  } cases[] = {
+      {"D:\\Bib\\work\\daten", "D:\\Bib\\bin\\dravo.exe", ""},
+      {"C:\\x\\work\\app\\work\\d", "C:\\x\\bin\\dravo.exe", "the first \\work decides"},
+      {"C:\\workspace\\x", "C:\\bin\\dravo.exe", "a plain substring"},
+      {"\\\\srv\\anw\\work", "\\\\srv\\anw\\bin\\dravo.exe", ""},
+      {"x\\work", "x\\bin\\dravo.exe", "position 2 is the first that counts"},
+      {"D:\\Bib\\Work\\daten", own, "compared case-sensitively"},
+      {"\\work\\daten", own, "position 1 does not count"},
+      {"D:\\Bib\\daten", own, ""},
+      {"", own, "key missing or empty"},
+      {"C:\\", own, "shorter than 4 characters"},
+      {"   C:\\  ", own, "shorter than 4 once trimmed"},
+      {"   D:\\Bib\\work\\daten   ", "D:\\Bib\\bin\\dravo.exe", "trimmed of blanks"},
+      {"\tD:\\Bib\\work", "\tD:\\Bib\\bin\\dravo.exe", "but of nothing else"},
+      {" \\work", own, "position 1 after trimming"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(CompanionPathFromWorkingData(c.workingData, kOwn), c.path) << c.why;
+  }
   EXPECT_EQ(CompanionPathFromWorkingData("", "C:\\"), "C:\\dravo.exe") << "a drive root";
   EXPECT_EQ(CompanionPathFromWorkingData("", ""), "\\dravo.exe");
-}
-
-TEST(CompanionPath, ValueIsTrimmedOfBlanksOnly) {
-  EXPECT_EQ(Companion("   D:\\Bib\\work\\daten   "), "D:\\Bib\\bin\\dravo.exe");
-  EXPECT_EQ(Companion("\tD:\\Bib\\work"), "\tD:\\Bib\\bin\\dravo.exe");
-  EXPECT_EQ(Companion(" \\work"), kOwn + "\\dravo.exe") << "position 1 after trimming";
 }
 
 TEST(CompanionIni, WindowsDirectoryJoinedWithTheFileName) {
@@ -77,25 +76,20 @@ TEST(AddTrailingBackslash, AppendsOnlyWhenMissingAndChangesItsArgument) {
   EXPECT_EQ(AddTrailingBackslash(slash), "C:/x/\\") << "only a backslash counts";
 }
 
-TEST(VersionCode, ReleasesOfBothFamilies) {
-  EXPECT_EQ(VersionCodeFor(1, 4, 0), 1);
-  EXPECT_EQ(VersionCodeFor(1, 4, 10), 2);
-  EXPECT_EQ(VersionCodeFor(1, 4, 90), 3);
-  EXPECT_EQ(VersionCodeFor(2, 4, 0), 4);
-  EXPECT_EQ(VersionCodeFor(2, 4, 77), 4) << "NT 4.0 whatever the minor version";
-  EXPECT_EQ(VersionCodeFor(2, 5, 0), 5);
-  EXPECT_EQ(VersionCodeFor(2, 5, 1), 6);
-}
-
-TEST(VersionCode, EveryOtherCombinationIsZero) {
-  EXPECT_EQ(VersionCodeFor(2, 5, 2), 0) << "Server 2003";
-  EXPECT_EQ(VersionCodeFor(2, 6, 1), 0) << "Windows 7";
-  EXPECT_EQ(VersionCodeFor(2, 10, 0), 0);
-  EXPECT_EQ(VersionCodeFor(2, 3, 51), 0) << "NT 3.51";
-  EXPECT_EQ(VersionCodeFor(1, 4, 1), 0);
-  EXPECT_EQ(VersionCodeFor(1, 5, 0), 0);
-  EXPECT_EQ(VersionCodeFor(0, 4, 0), 0) << "Win32s";
-  EXPECT_EQ(VersionCodeFor(3, 4, 0), 0);
+TEST(VersionCode, ReleasesOfBothFamiliesAndZeroForEveryOtherCombination) {
+  const struct {
+    int platform, major, minor, code;
+    const char* release;
+  } cases[] = {
+      {1, 4, 0, 1, "95"},      {1, 4, 10, 2, "98"},     {1, 4, 90, 3, "Me"},
+      {2, 4, 0, 4, "NT 4.0"},  {2, 4, 77, 4, "NT 4.0"}, {2, 5, 0, 5, "2000"},
+      {2, 5, 1, 6, "XP"},      {2, 5, 2, 0, "2003"},    {2, 6, 1, 0, "7"},
+      {2, 10, 0, 0, "10"},     {2, 3, 51, 0, "NT 3.51"}, {1, 4, 1, 0, ""},
+      {1, 5, 0, 0, ""},        {0, 4, 0, 0, "Win32s"},  {3, 4, 0, 0, ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(VersionCodeFor(c.platform, c.major, c.minor), c.code) << c.release;
+  }
 }
 
 TEST(ScanNames, ModuleNameIsTheCopiedPartAndNeverMore) {
@@ -133,7 +127,8 @@ void AsciiUpper(std::string& text) {
 }
 
 TEST(PathComparison, EqualInUpperCaseAndNothingElse) {
-  EXPECT_TRUE(SamePathIgnoringCase("c:\\Bib\\bin\\dravo.exe", "C:\\BIB\\BIN\\DRAVO.EXE", AsciiUpper));
+  EXPECT_TRUE(
+      SamePathIgnoringCase("c:\\Bib\\bin\\dravo.exe", "C:\\BIB\\BIN\\DRAVO.EXE", AsciiUpper));
   EXPECT_FALSE(SamePathIgnoringCase(" C:\\a.exe", "C:\\a.exe", AsciiUpper)) << "no trimming";
   EXPECT_FALSE(SamePathIgnoringCase("C:\\a.exe", "C:\\a.exe ", AsciiUpper));
   EXPECT_FALSE(SamePathIgnoringCase("C:\\PROGRA~1\\a.exe", "C:\\Program Files\\a.exe", AsciiUpper));

@@ -8,71 +8,71 @@ using Strings = std::vector<std::string>;
 
 namespace {
 
-TEST(DirectoryPart, DropsTheLastComponentAndItsBackslash) {
-  EXPECT_EQ(DirectoryPart("C:\\Export\\2024\\liste.txt"), "C:\\Export\\2024");
-  EXPECT_EQ(DirectoryPart("\\\\server\\share\\neu\\f.txt"), "\\\\server\\share\\neu");
-  EXPECT_EQ(DirectoryPart("ab\\cd\\f.txt"), "ab\\cd");
-  EXPECT_EQ(DirectoryPart("C:\\liste.txt"), "C:");
+// Each case: the path and what the function makes of it.
+template <typename Result>
+struct Case {
+  std::string path;
+  Result result;
+  const char* why = "";
+};
+
+TEST(DirectoryPart, IsEverythingBeforeTheLastBackslash) {
+  const std::string bytes("C:\\\xC4nderung\\\x80\xFF", 14);
+  const Case<std::string> cases[] = {
+      {"C:\\Export\\2024\\liste.txt", "C:\\Export\\2024"},
+      {"\\\\server\\share\\neu\\f.txt", "\\\\server\\share\\neu"},
+      {"ab\\cd\\f.txt", "ab\\cd"},
+      {"C:\\liste.txt", "C:"},
+      {"C:\\neu\\", "C:\\neu", "a name ending in a backslash loses only that one"},
+      {"C:\\a\\\\f.txt", "C:\\a\\", "a doubled separator leaves one of its backslashes"},
+      {"", ""},
+      {"f", ""},
+      {"liste.txt", ""},
+      {"\\liste.txt", "", "only a leading backslash"},
+      {"\\", ""},
+      {"C:/Export/neu/liste.txt", "", "forward slashes separate nothing"},
+      {bytes + "\\f\xE9.txt", bytes, "every byte of the directory is kept"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(DirectoryPart(c.path), c.result) << c.path << ": " << c.why;
 }
 
-TEST(DirectoryPart, ANameEndingInBackslashLosesOnlyThatBackslash) {
-  EXPECT_EQ(DirectoryPart("C:\\neu\\"), "C:\\neu");
-  // A doubled separator leaves one of its backslashes behind.
-  EXPECT_EQ(DirectoryPart("C:\\a\\\\f.txt"), "C:\\a\\");
+TEST(DirectoryPrefixes, AreTheLevelsThatMayBeCreatedWithTheirBackslashShortestFirst) {
+  const Case<Strings> cases[] = {
+      {"C:\\a\\b\\c", {"C:\\a\\", "C:\\a\\b\\"}},
+      {"C:\\Export\\neu", {"C:\\Export\\"}},
+      {"C:\\neu", {}, "C:\\ is a drive root"},
+      {"C:", {}},
+      {"", {}},
+      {"\\\\server\\share\\neu", {"\\\\server\\", "\\\\server\\share\\"}},
+      {"ab\\cd", {}, "ab\\ has three characters"},
+      {"a\\cd", {}},
+      {"abc\\cd", {"abc\\"}},
+      {"\\abc\\d", {"\\abc\\"}},
+      {"C:\\a\\\\b", {"C:\\a\\", "C:\\a\\\\"}, "a doubled separator is a level of its own"},
+      {"C:\\a\\", {"C:\\a\\"}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(DirectoryPrefixes(c.path), c.result) << c.path << ": " << c.why;
+  }
 }
 
-TEST(DirectoryPart, IsEmptyWithoutABackslashOrWithOnlyALeadingOne) {
-  EXPECT_EQ(DirectoryPart(""), "");
-  EXPECT_EQ(DirectoryPart("f"), "");
-  EXPECT_EQ(DirectoryPart("liste.txt"), "");
-  EXPECT_EQ(DirectoryPart("\\liste.txt"), "");
-  EXPECT_EQ(DirectoryPart("\\"), "");
-  EXPECT_EQ(DirectoryPart("C:/Export/neu/liste.txt"), "") << "forward slashes separate nothing";
-}
-
-TEST(DirectoryPart, KeepsEveryByteOfTheDirectory) {
-  const std::string dir("C:\\\xC4nderung\\\x80\xFF", 14);
-  EXPECT_EQ(DirectoryPart(dir + "\\f\xE9.txt"), dir);
-}
-
-TEST(DirectoryPrefixes, AreTheLevelsWithTheirBackslashShortestFirst) {
-  EXPECT_EQ(DirectoryPrefixes("C:\\a\\b\\c"), (Strings{"C:\\a\\", "C:\\a\\b\\"}));
-  EXPECT_EQ(DirectoryPrefixes("C:\\Export\\neu"), (Strings{"C:\\Export\\"}));
-}
-
-TEST(DirectoryPrefixes, NeverHoldRootsUncLeadersOrShortRelativeFirstLevels) {
-  EXPECT_EQ(DirectoryPrefixes("C:\\neu"), Strings{}) << "C:\\ is a drive root";
-  EXPECT_EQ(DirectoryPrefixes("C:"), Strings{});
-  EXPECT_EQ(DirectoryPrefixes(""), Strings{});
-  EXPECT_EQ(DirectoryPrefixes("\\\\server\\share\\neu"),
-            (Strings{"\\\\server\\", "\\\\server\\share\\"}));
-  EXPECT_EQ(DirectoryPrefixes("ab\\cd"), Strings{}) << "ab\\ has three characters";
-  EXPECT_EQ(DirectoryPrefixes("a\\cd"), Strings{});
-  EXPECT_EQ(DirectoryPrefixes("abc\\cd"), (Strings{"abc\\"}));
-  EXPECT_EQ(DirectoryPrefixes("\\abc\\d"), (Strings{"\\abc\\"}));
-}
-
-TEST(DirectoryPrefixes, KeepADoubledSeparatorAsItsOwnLevel) {
-  EXPECT_EQ(DirectoryPrefixes("C:\\a\\\\b"), (Strings{"C:\\a\\", "C:\\a\\\\"}));
-  EXPECT_EQ(DirectoryPrefixes("C:\\a\\"), (Strings{"C:\\a\\"}));
-}
-
-TEST(ExistencePattern, ListsTheDirectoryForATrailingBackslash) {
-  EXPECT_EQ(ExistencePattern("C:\\neu\\"), "C:\\neu\\*");
-  EXPECT_EQ(ExistencePattern("\\\\server\\share\\"), "\\\\server\\share\\*");
-}
-
-TEST(ExistencePattern, ListsTheNameItselfOtherwise) {
-  EXPECT_EQ(ExistencePattern("C:\\neu"), "C:\\neu");
-  EXPECT_EQ(ExistencePattern("C:\\neu\\liste.txt"), "C:\\neu\\liste.txt");
-  EXPECT_EQ(ExistencePattern(""), "");
+TEST(ExistencePattern, ListsTheDirectoryForATrailingBackslashElseTheNameItself) {
+  const Case<std::string> cases[] = {
+      {"C:\\neu\\", "C:\\neu\\*"},
+      {"\\\\server\\share\\", "\\\\server\\share\\*"},
+      {"C:\\neu", "C:\\neu"},
+      {"C:\\neu\\liste.txt", "C:\\neu\\liste.txt"},
+      {"", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ExistencePattern(c.path), c.result) << c.path;
 }
 
 TEST(TemporaryNameBeside, LiesInTheFileFolderAsTheSystemSeesIt) {
   EXPECT_EQ(TemporaryNameBeside("C:\\Export\\liste.txt", 0x1a2b, 0), "C:\\Export\\~qor1a2b-0.tmp");
   EXPECT_EQ(TemporaryNameBeside("\\\\srv\\share\\f.txt", 7, 3), "\\\\srv\\share\\~qor7-3.tmp");
   EXPECT_EQ(TemporaryNameBeside("C:/Export/liste.txt", 7, 0), "C:/Export/~qor7-0.tmp");
-  EXPECT_EQ(TemporaryNameBeside("C:liste.txt", 7, 0), "C:~qor7-0.tmp") << "drive C's current folder";
+  EXPECT_EQ(TemporaryNameBeside("C:liste.txt", 7, 0), "C:~qor7-0.tmp")
+      << "drive C's current folder";
   EXPECT_EQ(TemporaryNameBeside("liste.txt", 0xffffffff, 15), "~qorffffffff-f.tmp");
 }
 

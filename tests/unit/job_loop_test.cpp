@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
 #include "job_parser.h"
+#include "job_text.h"
 #include "qor_state.h"
 #include "stand_ins.h"
 
 namespace {
+
+using jobtext::FileBlock;
 
 const std::vector<JobBlockRecord>& RunJob(const std::string& job) {
   LoadJob(job);
@@ -12,9 +15,13 @@ const std::vector<JobBlockRecord>& RunJob(const std::string& job) {
   return StandIns::Get().delivered;
 }
 
-std::string FileBlock(const std::string& name, const std::string& data) {
-  return "(((HEADERSTART)))Ziel=Datei*Dateiname=" + name + "*(((HEADEREND)))(((DATASTART)))" +
-         data + "(((DATAEND)))";
+// The blocks the loop delivers for `job`, each as "file name=payload".
+std::vector<std::string> Delivered(const std::string& job) {
+  std::vector<std::string> blocks;
+  for (const JobBlockRecord& block : RunJob(job)) {
+    blocks.push_back(block.TargetFileName + "=" + std::string(block.DataText));
+  }
+  return blocks;
 }
 
 TEST(JobLoop, WorkedExampleWithFileAndDdeBlock) {
@@ -57,69 +64,46 @@ TEST(JobLoop, WorkedExampleWithFileAndDdeBlock) {
   EXPECT_EQ(blocks[1].DataText, "Titel C;1");
 }
 
-TEST(JobLoop, InvalidHeaderEndsTheRunAndLaterBlocksAreNeverParsed) {
+TEST(JobLoop, DeliversTheBlocksUpToTheFirstInvalidHeader) {
   const std::string bad =
       "(((HEADERSTART)))Ziel=Fax*(((HEADEREND)))(((DATASTART)))x(((DATAEND)))";
-  const auto& blocks = RunJob(FileBlock("a", "1") + bad + FileBlock("c", "3"));
-  ASSERT_EQ(blocks.size(), 1u);
-  EXPECT_EQ(blocks[0].TargetFileName, "a");
-}
-
-TEST(JobLoop, BlankOrMissingDataSkipsOnlyThatBlock) {
-  const auto& blocks = RunJob(FileBlock("a", "   ") + FileBlock("b", "2"));
-  ASSERT_EQ(blocks.size(), 1u);
-  EXPECT_EQ(blocks[0].TargetFileName, "b");
-  EXPECT_EQ(blocks[0].DataText, "2");
-
-  const auto& only = RunJob("(((HEADERSTART)))Ziel=Datei*Dateiname=a*(((HEADEREND)))");
-  EXPECT_TRUE(only.empty());
-}
-
-TEST(JobLoop, HeaderFollowedDirectlyByBlockTakesItsPayload) {
   const std::string lone = "(((HEADERSTART)))Ziel=Datei*Dateiname=first*(((HEADEREND)))\r\n";
-  const auto& blocks = RunJob(lone + FileBlock("second", "data2") + FileBlock("third", "data3"));
-  ASSERT_EQ(blocks.size(), 2u);
-  EXPECT_EQ(blocks[0].TargetFileName, "first");
-  EXPECT_EQ(blocks[0].DataText, "data2");
-  EXPECT_EQ(blocks[1].TargetFileName, "third");
-}
-
-TEST(JobLoop, DataWithoutEndMarkerSwallowsTheRestAndEndsTheRun) {
   const std::string open =
       "(((HEADERSTART)))Ziel=Datei*Dateiname=a*(((HEADEREND)))(((DATASTART)))x";
   const std::string later =
       "\r\n(((HEADERSTART)))Ziel=Datei*Dateiname=b*(((HEADEREND)))(((DATASTART)))2";
-  const auto& blocks = RunJob(open + later + "  ");
-  ASSERT_EQ(blocks.size(), 1u);
-  EXPECT_EQ(blocks[0].DataText, "x" + later);
-}
-
-TEST(JobLoop, HeaderWithoutEndMarkerDeliversNothingMoreAndEnds) {
-  // Without care the data search would start over at the top and deliver the
-  // first block a second time.
   const std::string broken =
       "(((HEADERSTART)))Ziel=Datei*Dateiname=b*(((DATASTART)))y(((DATAEND)))";
-  const auto& blocks = RunJob(FileBlock("a", "1") + broken);
-  ASSERT_EQ(blocks.size(), 1u);
-  EXPECT_EQ(blocks[0].TargetFileName, "a");
-}
-
-TEST(JobLoop, LastBlockEndingAtEndOfTextEndsNormally) {
-  const auto& blocks = RunJob(FileBlock("a", "1") + FileBlock("b", "2"));
-  ASSERT_EQ(blocks.size(), 2u);
-  EXPECT_EQ(blocks[1].DataText, "2");
-}
-
-TEST(JobLoop, TextWithoutHeaderDeliversNothing) {
-  EXPECT_TRUE(RunJob("(((DATASTART)))x(((DATAEND)))").empty());
-  EXPECT_TRUE(RunJob("").empty());
-}
-
-TEST(JobLoop, PayloadLookingLikeHeaderIsDeliveredUnchanged) {
-  const std::string data = "\r\n(((HEADERSTART)))Ziel=DDE*\r\n*Dateiname=x*\r\n";
-  const auto& blocks = RunJob(FileBlock("a", data) + FileBlock("b", "2"));
-  ASSERT_EQ(blocks.size(), 2u);
-  EXPECT_EQ(blocks[0].DataText, data);
+  std::string endingAtTheMarker = FileBlock("a", "1") + FileBlock("b", "2");
+  endingAtTheMarker.resize(endingAtTheMarker.size() - 2);  // no line end after the last marker
+  const std::string headerLike = "\r\n(((HEADERSTART)))Ziel=DDE*\r\n*Dateiname=x*\r\n";
+  const struct {
+    const char* what;
+    std::string job;
+    std::vector<std::string> delivered;
+  } cases[] = {
+      {"an invalid header ends the run, later blocks are never parsed",
+       FileBlock("a", "1") + bad + FileBlock("c", "3"), {"a=1"}},
+      {"a blank payload skips only its block", FileBlock("a", "   ") + FileBlock("b", "2"),
+       {"b=2"}},
+      {"a header without data section", "(((HEADERSTART)))Ziel=Datei*Dateiname=a*(((HEADEREND)))",
+       {}},
+      {"a header followed directly by a block takes that block's payload",
+       lone + FileBlock("second", "data2") + FileBlock("third", "data3"),
+       {"first=data2", "third=data3"}},
+      {"data without end marker swallows the rest and ends the run", open + later + "  ",
+       {"a=x" + later}},
+      // Without care the data search would start over at the top and deliver
+      // the first block a second time.
+      {"a header without end marker delivers nothing more and ends the run",
+       FileBlock("a", "1") + broken, {"a=1"}},
+      {"the last block ends at the end of the text", endingAtTheMarker, {"a=1", "b=2"}},
+      {"a text without header", "(((DATASTART)))x(((DATAEND)))", {}},
+      {"an empty text", "", {}},
+      {"a payload that looks like a header is delivered unchanged",
+       FileBlock("a", headerLike) + FileBlock("b", "2"), {"a=" + headerLike, "b=2"}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Delivered(c.job), c.delivered) << c.what;
 }
 
 }  // namespace

@@ -9,72 +9,43 @@ namespace {
 
 // ---- ExtractBetween: positions and trimming --------------------------------
 
-TEST(ExtractBetween, FindsTextBetweenMarkersAndPointsPastEndMarker) {
-  int32_t next = -7;
-  //                             1234567890123
-  EXPECT_EQ(ExtractBetween("xx<a>  v 1 </a>yy", "<a>", "</a>", 1, next), "v 1");
-  EXPECT_EQ(next, 16);  // 'y' after "</a>" at 12..15
-}
-
-TEST(ExtractBetween, PositionZeroSearchesFromFirstCharacter) {
-  int32_t next = 0;
-  EXPECT_EQ(ExtractBetween("<a>v</a>", "<a>", "</a>", 0, next), "v");
-  EXPECT_EQ(next, 9);
-}
-
-TEST(ExtractBetween, SearchStartsAtGivenPosition) {
-  int32_t next = 0;
-  EXPECT_EQ(ExtractBetween("<a>1</a><a>2</a>z", "<a>", "</a>", 2, next), "2");
-  EXPECT_EQ(next, 17);
-}
-
-TEST(ExtractBetween, MissingStartMarkerLeavesNextUnchanged) {
-  int32_t next = 42;
-  EXPECT_EQ(ExtractBetween("nothing here", "<a>", "</a>", 1, next), "");
-  EXPECT_EQ(next, 42);
-  EXPECT_EQ(ExtractBetween("<a>v</a>", "<a>", "</a>", 100, next), "");
-  EXPECT_EQ(next, 42) << "search start beyond the end finds nothing";
-}
-
-TEST(ExtractBetween, MissingEndMarkerRunsToEndAndNextIsZero) {
-  int32_t next = 5;
-  EXPECT_EQ(ExtractBetween("<a>rest of text ", "<a>", "</a>", 1, next), "rest of text");
-  EXPECT_EQ(next, 0);
-}
-
-TEST(ExtractBetween, OneCharEndMarkerAsLastCharacterGivesNextZero) {
-  int32_t next = 5;
-  EXPECT_EQ(ExtractBetween("Ziel=Datei*", "Ziel=", "*", 1, next), "Datei");
-  EXPECT_EQ(next, 0);
-}
-
-TEST(ExtractBetween, MultiCharEndMarkerAtEndPointsOnePastTheEnd) {
-  int32_t next = 0;
-  const std::string text = "(((DATASTART)))abc(((DATAEND)))";
-  EXPECT_EQ(ExtractBetween(text, "(((DATASTART)))", "(((DATAEND)))", 1, next), "abc");
-  EXPECT_EQ(next, static_cast<int32_t>(text.size()) + 1);
-  int32_t later = 9;
-  EXPECT_EQ(ExtractBetween(text, "(((DATASTART)))", "(((DATAEND)))", next, later), "");
-  EXPECT_EQ(later, 9);
-}
-
-TEST(ExtractBetween, StartMarkerAsLastTextGivesEmptyAndNextZero) {
-  int32_t next = 3;
-  EXPECT_EQ(ExtractBetween("abc(((DATASTART)))", "(((DATASTART)))", "(((DATAEND)))", 1, next),
-            "");
-  EXPECT_EQ(next, 0);
-}
-
-TEST(ExtractBetween, TrimsBlanksOnlyNotTabsOrLineBreaks) {
-  int32_t next = 0;
-  EXPECT_EQ(ExtractBetween("<a>  \r\n\tx\t \r\n  </a>", "<a>", "</a>", 1, next), "\r\n\tx\t \r\n");
-  EXPECT_EQ(ExtractBetween("<a>     </a>", "<a>", "</a>", 1, next), "");
-}
-
-TEST(ExtractBetween, KeepsEveryByteValue) {
-  std::string payload("a\0b\x80\xFF\xDC", 6);
-  int32_t next = 0;
-  EXPECT_EQ(ExtractBetween("<a>" + payload + "</a>", "<a>", "</a>", 1, next), payload);
+TEST(ExtractBetween, TextBetweenTheMarkersTrimmedOfBlanksAndTheNextPosition) {
+  const std::string data = "(((DATASTART)))abc(((DATAEND)))";  // 31 characters
+  const std::string bytes("a\0b\x80\xFF\xDC", 6);
+  const struct {
+    const char* what;
+    std::string text;
+    const char* start;
+    const char* end;
+    int32_t from;
+    int32_t nextBefore;
+    std::string found;
+    int32_t next;  // nextBefore when it is left alone
+  } cases[] = {
+      {"points past the end marker", "xx<a>  v 1 </a>yy", "<a>", "</a>", 1, -7, "v 1", 16},
+      {"position 0 searches from the first character", "<a>v</a>", "<a>", "</a>", 0, 0, "v", 9},
+      {"the search starts at the position", "<a>1</a><a>2</a>z", "<a>", "</a>", 2, 0, "2", 17},
+      {"no start marker", "nothing here", "<a>", "</a>", 1, 42, "", 42},
+      {"a start beyond the end finds nothing", "<a>v</a>", "<a>", "</a>", 100, 42, "", 42},
+      {"no end marker: to the end, next 0", "<a>rest of text ", "<a>", "</a>", 1, 5,
+       "rest of text", 0},
+      {"a one-character end marker as the last character", "Ziel=Datei*", "Ziel=", "*", 1, 5,
+       "Datei", 0},
+      {"a longer end marker at the end points one past it", data, "(((DATASTART)))",
+       "(((DATAEND)))", 1, 0, "abc", 32},
+      {"from there nothing more", data, "(((DATASTART)))", "(((DATAEND)))", 32, 9, "", 9},
+      {"the start marker as the last text", "abc(((DATASTART)))", "(((DATASTART)))",
+       "(((DATAEND)))", 1, 3, "", 0},
+      {"blanks are trimmed, tabs and line breaks not", "<a>  \r\n\tx\t \r\n  </a>", "<a>",
+       "</a>", 1, 0, "\r\n\tx\t \r\n", 20},
+      {"blanks only", "<a>     </a>", "<a>", "</a>", 1, 0, "", 13},
+      {"every byte value is kept", "<a>" + bytes + "</a>", "<a>", "</a>", 1, 0, bytes, 14},
+  };
+  for (const auto& c : cases) {
+    int32_t next = c.nextBefore;
+    EXPECT_EQ(ExtractBetween(c.text, c.start, c.end, c.from, next), c.found) << c.what;
+    EXPECT_EQ(next, c.next) << c.what;
+  }
 }
 
 // ---- ParseHeaderBlock ------------------------------------------------------
@@ -101,26 +72,33 @@ TEST(ParseHeaderBlock, FileHeaderWithAllEntries) {
   EXPECT_EQ(next, static_cast<int32_t>(JobText.size()) + 1);
 }
 
-TEST(ParseHeaderBlock, TargetValuesAreCaseSensitiveAndExact) {
-  EXPECT_FALSE(ParseHeader("Ziel=datei*Dateiname=f*"));
-  EXPECT_FALSE(ParseHeader("Ziel=DATEI*Dateiname=f*"));
-  EXPECT_FALSE(ParseHeader("Ziel=Datei\r\n*Dateiname=f*")) << "the line break belongs to the value";
-  EXPECT_FALSE(ParseHeader("Dateiname=f*")) << "no target";
-  EXPECT_FALSE(ParseHeader("Ziel=Drucker*"));
+TEST(ParseHeaderBlock, InvalidHeadersAndValidNearMisses) {
+  const struct {
+    const char* header;
+    const char* why;
+  } cases[] = {
+      {"Ziel=datei*Dateiname=f*", "target values are case-sensitive"},
+      {"Ziel=DATEI*Dateiname=f*", ""},
+      {"Ziel=Datei\r\n*Dateiname=f*", "the line break belongs to the value"},
+      {"Ziel=Drucker*", "no such target"},
+      {"Dateiname=f*", "no target"},
+      {"     ", "empty"},
+      {"Ziel=Datei*Anhaengen=Ja*", "a file header needs a file name"},
+      {"Ziel=Datei*Dateiname=   *", ""},
+      {"DDE-Item=I*Ziel=DDE*DDE-Topic=T*DDE-Server=S*DDE-Service=x*",
+       "a DDE entry before Ziel= is not read"},
+      {"Ziel=DDE*DDE-Item=I*DDE-Topic= *DDE-Server=S*DDE-Service=x*", "a blank DDE value"},
+      {"Ziel=DDE*DDE-Item=I*DDE-Server=S*DDE-Service=x*", "a DDE value missing"},
+      {"Ziel=Zwischenablage\r\n", "the last entry runs to the end, line break and all"},
+  };
+  for (const auto& c : cases) EXPECT_FALSE(ParseHeader(c.header)) << c.header << ": " << c.why;
   EXPECT_TRUE(ParseHeader("  Ziel=  Datei  *Dateiname=f*")) << "blanks are trimmed";
-}
-
-TEST(ParseHeaderBlock, EmptyOrMissingHeaderIsInvalid) {
-  EXPECT_FALSE(ParseHeader("     "));
+  ASSERT_TRUE(ParseHeader("Ziel=Zwischenablage")) << "the last entry needs no terminator";
+  EXPECT_EQ(JobBlock.TargetCode, TargetClipboard);
   LoadJob("no markers at all");
   int32_t next = 77;
   EXPECT_FALSE(ParseHeaderBlock(1, next));
   EXPECT_EQ(next, 77);
-}
-
-TEST(ParseHeaderBlock, FileHeaderNeedsFileName) {
-  EXPECT_FALSE(ParseHeader("Ziel=Datei*Anhaengen=Ja*"));
-  EXPECT_FALSE(ParseHeader("Ziel=Datei*Dateiname=   *"));
 }
 
 TEST(ParseHeaderBlock, AppendOnlyForExactlyJa) {
@@ -153,12 +131,6 @@ TEST(ParseHeaderBlock, ZielMayStandAnywhereAndSecondIsIgnored) {
   EXPECT_FALSE(JobBlock.AppendFlag) << "append entry stands before Ziel=";
 }
 
-TEST(ParseHeaderBlock, LastEntryWithoutTerminatorRunsToEnd) {
-  ASSERT_TRUE(ParseHeader("Ziel=Zwischenablage"));
-  EXPECT_EQ(JobBlock.TargetCode, TargetClipboard);
-  EXPECT_FALSE(ParseHeader("Ziel=Zwischenablage\r\n"));
-}
-
 TEST(ParseHeaderBlock, KeysAreFoundAsPlainSubstrings) {
   ASSERT_TRUE(ParseHeader("XZiel=Zwischenablage*"));
   EXPECT_EQ(JobBlock.TargetCode, TargetClipboard);
@@ -172,12 +144,6 @@ TEST(ParseHeaderBlock, DdeEntriesInAnyOrderAfterZiel) {
   EXPECT_EQ(JobBlock.DdeTopic, "T");
   EXPECT_EQ(JobBlock.DdeItem, "I");
   EXPECT_EQ(StandIns::Get().companionLookups, 0);
-}
-
-TEST(ParseHeaderBlock, DdeNeedsAllFourValuesAfterZiel) {
-  EXPECT_FALSE(ParseHeader("DDE-Item=I*Ziel=DDE*DDE-Topic=T*DDE-Server=S*DDE-Service=x*"));
-  EXPECT_FALSE(ParseHeader("Ziel=DDE*DDE-Item=I*DDE-Topic= *DDE-Server=S*DDE-Service=x*"));
-  EXPECT_FALSE(ParseHeader("Ziel=DDE*DDE-Item=I*DDE-Server=S*DDE-Service=x*"));
 }
 
 TEST(ParseHeaderBlock, HulinternIsReplacedOnlyWhenExact) {

@@ -1,12 +1,14 @@
 // qor_launch: starts qor.exe (beside this program) with the argument text
 // taken from the environment variable QOR_ARGUMENT_TEXT, exactly as it
 // stands, and waits for it. A "DDE-Export" message box that qor.exe shows is
-// printed to standard output and answered with OK, so an unattended run never
+// answered with OK and printed to standard output, so an unattended run never
 // hangs on it. Used by scripts/qor.
 #include <windows.h>
 
 #include <string>
 #include <vector>
+
+#include "box_answerer.h"
 
 namespace {
 
@@ -14,15 +16,6 @@ void Print(const std::string& text) {
   DWORD written = 0;
   WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text.data(), static_cast<DWORD>(text.size()),
             &written, nullptr);
-}
-
-void AnswerMessageBox() {
-  HWND box = FindWindowA("#32770", "DDE-Export");
-  if (box == nullptr) return;
-  char text[1024] = {};
-  GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-  Print(std::string("Meldung \"DDE-Export\": ") + text + "\n");
-  PostMessageA(box, WM_COMMAND, IDOK, 0);
 }
 
 }  // namespace
@@ -47,12 +40,17 @@ int main() {
   STARTUPINFOA si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
+  BoxAnswerer answerer("DDE-Export", IDOK);
   if (!CreateProcessA(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                       &pi)) {
     Print("qor.exe konnte nicht gestartet werden\n");
     return 2;
   }
-  while (WaitForSingleObject(pi.hProcess, 100) == WAIT_TIMEOUT) AnswerMessageBox();
+  // qor.exe waits for each box it shows, so every one was seen once it ends.
+  WaitForSingleObject(pi.hProcess, INFINITE);
+  for (const SeenBox& box : answerer.Stop()) {
+    Print("Meldung \"DDE-Export\": " + box.text + "\n");
+  }
   DWORD code = 0;
   GetExitCodeProcess(pi.hProcess, &code);
   CloseHandle(pi.hThread);

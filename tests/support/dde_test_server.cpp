@@ -21,7 +21,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <vector>
+
+#include "job_text.h"
 
 namespace {
 
@@ -63,16 +64,6 @@ std::string Name(HSZ hsz) {
   return buffer;
 }
 
-std::string Hex(const std::vector<unsigned char>& bytes) {
-  std::string text;
-  char pair[3];
-  for (unsigned char b : bytes) {
-    std::snprintf(pair, sizeof pair, "%02X", b);
-    text += pair;
-  }
-  return text;
-}
-
 HDDEDATA CALLBACK Callback(UINT type, UINT format, HCONV, HSZ hsz1, HSZ hsz2, HDDEDATA data,
                            ULONG_PTR, ULONG_PTR) {
   activity = true;
@@ -99,17 +90,18 @@ HDDEDATA CALLBACK Callback(UINT type, UINT format, HCONV, HSZ hsz1, HSZ hsz2, HD
     }
     case XTYP_ADVREQ:
       Record("advdata\t" + Name(hsz2));
-      return DdeCreateDataHandle(instance,
-                                 reinterpret_cast<BYTE*>(const_cast<char*>(options.adviseData.c_str())),
-                                 static_cast<DWORD>(options.adviseData.size() + 1), 0, hsz2,
-                                 CF_TEXT, 0);
+      return DdeCreateDataHandle(
+          instance, reinterpret_cast<BYTE*>(const_cast<char*>(options.adviseData.c_str())),
+          static_cast<DWORD>(options.adviseData.size() + 1), 0, hsz2, CF_TEXT, 0);
     case XTYP_ADVSTOP:
       Record("advstop\t" + Name(hsz2) + "\t" + std::to_string(format));
       return nullptr;
     case XTYP_POKE: {
-      std::vector<unsigned char> bytes(DdeGetData(data, nullptr, 0, 0));
-      if (!bytes.empty()) DdeGetData(data, bytes.data(), static_cast<DWORD>(bytes.size()), 0);
-      Record("poke\t" + Name(hsz2) + "\t" + std::to_string(format) + "\t" + Hex(bytes));
+      std::string bytes(DdeGetData(data, nullptr, 0, 0), '\0');
+      if (!bytes.empty()) {
+        DdeGetData(data, reinterpret_cast<BYTE*>(&bytes[0]), static_cast<DWORD>(bytes.size()), 0);
+      }
+      Record("poke\t" + Name(hsz2) + "\t" + std::to_string(format) + "\t" + jobtext::Hex(bytes));
       if (options.pokeHang) {
         for (;;) Sleep(INFINITE);
       }
