@@ -1,4 +1,4 @@
-#include "dde_logic.h"
+#include "dde_protocol.h"
 
 #include <cstring>
 

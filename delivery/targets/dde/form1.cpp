@@ -4,9 +4,9 @@
 
 #include <new>
 
-#include "dde_conversation.h"
-#include "dde_form.h"
-#include "dde_logic.h"
+#include "form1.h"
+#include "txtexport.h"
+#include "dde_protocol.h"
 #include "hidden_window.h"
 
 TextBoxRecord txtEXport;

@@ -2,8 +2,8 @@
 // link of txtEXport, after the server application was made sure of.
 #include <new>
 
-#include "dde_form.h"
-#include "dde_logic.h"
+#include "txtexport.h"
+#include "dde_protocol.h"
 #include "procedures.h"
 #include "qor_state.h"
 #include "targets.h"

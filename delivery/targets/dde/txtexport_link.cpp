@@ -8,9 +8,9 @@
 #include <new>
 #include <vector>
 
-#include "dde_conversation.h"
-#include "dde_form.h"
-#include "dde_logic.h"
+#include "form1.h"
+#include "txtexport.h"
+#include "dde_protocol.h"
 #include "win_owners.h"
 
 namespace {
