@@ -1,7 +1,7 @@
 // Where "hulintern" leads, for a checker built away from Windows: there is no
 // Windows directory and so no ZIRARUDAZADER.INI to read. The report says so
 // in place of the path.
-#include "procedures.h"
+#include "dde_server.h"
 #include "qor_state.h"
 
 void LocateCompanionPath() {

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "deliver_block.h"
 #include "job_parser.h"
-#include "procedures.h"
 #include "program_calls.h"
 
 namespace {

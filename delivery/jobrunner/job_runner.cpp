@@ -6,10 +6,11 @@
 
 #include "command_line.h"
 #include "error_table.h"
+#include "file_presence.h"
 #include "job_parser.h"
-#include "procedures.h"
 #include "qor_state.h"
 #include "trace_format.h"
+#include "trace_log.h"
 #include "win_owners.h"
 
 namespace {

@@ -1,7 +1,11 @@
 // DeliverBlock: carries out the block in JobBlock by its target.
-#include "procedures.h"
+#include "deliver_block.h"
+
+#include "clipboard_target.h"
+#include "dde_target.h"
+#include "external_program.h"
+#include "file_target.h"
 #include "qor_state.h"
-#include "targets.h"
 
 void DeliverBlock() {
   switch (JobBlock.TargetCode) {

@@ -7,11 +7,10 @@
 #include <cstring>
 #include <map>
 
-#include "procedures.h"
+#include "dde_server.h"
 #include "qor_e2e.h"
 #include "qor_state.h"
 #include "server_app_support.h"
-#include "targets.h"
 
 using e2e::TempDir;
 using Lines = std::vector<std::string>;

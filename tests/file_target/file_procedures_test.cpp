@@ -3,9 +3,9 @@
 // used as the existence test.
 #include <gtest/gtest.h>
 
+#include "file_target.h"
 #include "qor_e2e.h"
 #include "qor_state.h"
-#include "targets.h"
 
 using e2e::TempDir;
 

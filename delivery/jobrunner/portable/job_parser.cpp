@@ -2,7 +2,8 @@
 
 #include <new>
 
-#include "procedures.h"
+#include "dde_server.h"
+#include "deliver_block.h"
 #include "qor_state.h"
 
 namespace {

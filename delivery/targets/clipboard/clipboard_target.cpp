@@ -1,4 +1,6 @@
 // Clipboard target: the payload as text in CF_TEXT, the bytes unchanged.
+#include "clipboard_target.h"
+
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -6,7 +8,6 @@
 
 #include "hidden_window.h"
 #include "qor_state.h"
-#include "targets.h"
 #include "win_owners.h"
 
 namespace {

@@ -1,12 +1,14 @@
 // DDE target: the payload is poked into the target application through the
 // link of txtEXport, after the server application was made sure of.
+#include "dde_target.h"
+
 #include <new>
 
-#include "txtexport.h"
 #include "dde_protocol.h"
-#include "procedures.h"
+#include "dde_server.h"
 #include "qor_state.h"
-#include "targets.h"
+#include "trace_log.h"
+#include "txtexport.h"
 
 namespace {
 

@@ -1,10 +1,11 @@
 // Form1: a hidden top-level window, never shown, that receives the server's
 // DDE messages; and the pump that keeps them flowing while an answer is due.
+#include "form1.h"
+
 #include <dde.h>
 
 #include <new>
 
-#include "form1.h"
 #include "txtexport.h"
 #include "dde_protocol.h"
 #include "hidden_window.h"

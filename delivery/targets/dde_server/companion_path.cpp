@@ -2,8 +2,9 @@
 // companion application's dravo.exe, found through ZIRARUDAZADER.INI.
 #include <vector>
 
+#include "dde_server.h"
 #include "dde_server_rules.h"
-#include "procedures.h"
+#include "file_presence.h"
 #include "qor_state.h"
 #include "win_api.h"
 

@@ -4,11 +4,11 @@
 #include <new>
 #include <vector>
 
+#include "dde_server.h"
 #include "dde_server_rules.h"
 #include "process_scan.h"
-#include "procedures.h"
 #include "qor_state.h"
-#include "targets.h"
+#include "trace_log.h"
 #include "win_owners.h"
 
 namespace {

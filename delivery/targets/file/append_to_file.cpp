@@ -4,7 +4,7 @@
 #include <new>
 
 #include "file_steps.h"
-#include "targets.h"
+#include "file_target.h"
 
 namespace {
 

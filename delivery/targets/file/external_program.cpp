@@ -1,11 +1,12 @@
 // External program of a file block: started after the write, never waited for.
+#include "external_program.h"
+
 #include <cstdint>
 #include <vector>
 
-#include "procedures.h"
 #include "qor_state.h"
-#include "targets.h"
 #include "trace_format.h"
+#include "trace_log.h"
 #include "win_owners.h"
 
 // Pointers and handles widen in a 64-bit process.

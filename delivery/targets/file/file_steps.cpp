@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <new>
 
-#include "procedures.h"
+#include "file_target.h"
 #include "qor_state.h"
-#include "targets.h"
 #include "trace_format.h"
+#include "trace_log.h"
 
 qor::UniqueFile OpenForWriting(const std::string& fileName) {
   return qor::UniqueFile(qor::api::CreateFileA(

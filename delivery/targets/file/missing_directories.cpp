@@ -5,7 +5,7 @@
 
 #include "file_paths.h"
 #include "file_steps.h"
-#include "targets.h"
+#include "file_target.h"
 #include "win_owners.h"
 
 namespace {

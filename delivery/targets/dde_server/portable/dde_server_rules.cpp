@@ -1,7 +1,6 @@
 #include "dde_server_rules.h"
 
 #include "job_parser.h"
-#include "targets.h"
 
 namespace {
 

@@ -8,6 +8,9 @@
 #include <string>
 #include <string_view>
 
+// Adds a "\" to `path` unless it ends in one already; returns the result.
+std::string AddTrailingBackslash(std::string& path);
+
 // The companion configuration file for the first `length` characters of a
 // buffer of `capacity` characters that GetWindowsDirectoryA filled. Empty when
 // the directory is unknown (0) or did not fit (the result is then the size
