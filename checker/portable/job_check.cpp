@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <utility>
 
 #include "deliver_block.h"
 #include "job_parser.h"
 #include "program_calls.h"
+#include "target_table.h"
 
 namespace {
 
@@ -79,14 +81,19 @@ class HeaderDiagnosis {
              "): das \"*\" muss direkt hinter dem Wert stehen.";
     }
     if (value.empty()) return "Der Wert von \"Ziel=\" (" + Where(at) + ") ist leer.";
-    for (const char* known : {"Datei", "Zwischenablage", "DDE"}) {
-      if (EqualsIgnoringCase(value, known)) {
+    for (const TargetEntry& known : kTargets) {
+      if (EqualsIgnoringCase(value, known.keyword)) {
         return "Unbekanntes Ziel " + Quoted(value) + " (" + Where(at) + "): gemeint ist wohl " +
-               Quoted(known) + " (Gro" + kSz + "-/Kleinschreibung beachten).";
+               Quoted(known.keyword) + " (Gro" + kSz + "-/Kleinschreibung beachten).";
       }
     }
-    return "Unbekanntes Ziel " + Quoted(value) + " (" + Where(at) +
-           "); m" + kOe + "glich sind \"Datei\", \"Zwischenablage\" und \"DDE\".";
+    std::string keywords;
+    for (size_t i = 0; i < std::size(kTargets); ++i) {
+      if (i > 0) keywords += i + 1 < std::size(kTargets) ? ", " : " und ";
+      keywords += Quoted(kTargets[i].keyword);
+    }
+    return "Unbekanntes Ziel " + Quoted(value) + " (" + Where(at) + "); m" + kOe + "glich sind " +
+           keywords + ".";
   }
 
   // Why a required `key`, searched from `from`, has no value.
@@ -176,13 +183,19 @@ std::string DiagnoseInvalid(const JobBlockRecord& block, int32_t markerAt) {
   const HeaderDiagnosis d(block.HeaderText, HeaderTextAt(markerAt));
   int32_t afterTarget = 0;
   int32_t next = 0;
-  const std::string target = d.Lookup("Ziel=", 1, next);
-  if (target == "Datei") return d.Missing("Dateiname=", next);
-  if (target == "DDE") {
-    for (const char* key : {"DDE-Service=", "DDE-Server=", "DDE-Topic=", "DDE-Item="}) {
-      int32_t unused = 0;
-      if (d.Lookup(key, next, unused).empty()) return d.Missing(key, next);
-    }
+  const TargetEntry* target = TargetByKeyword(d.Lookup("Ziel=", 1, next));
+  if (target == nullptr) return d.Target(afterTarget);
+  switch (target->code) {
+    case TargetFile:
+      return d.Missing("Dateiname=", next);
+    case TargetClipboard:
+      break;
+    case TargetDde:
+      for (const char* key : {"DDE-Service=", "DDE-Server=", "DDE-Topic=", "DDE-Item="}) {
+        int32_t unused = 0;
+        if (d.Lookup(key, next, unused).empty()) return d.Missing(key, next);
+      }
+      break;
   }
   return d.Target(afterTarget);
 }
@@ -198,17 +211,21 @@ bool NamesCompanion(const JobBlockRecord& block) {
 
 void HintsForValid(BlockVerdict& v, int32_t markerAt) {
   const HeaderDiagnosis d(v.block.HeaderText, HeaderTextAt(markerAt));
-  if (v.block.TargetCode == TargetFile) {
-    d.Unread("Anhaengen=", "Dateiname=", v.hints,
-             "die Datei wird ersetzt, nicht erg" + kAe + "nzt.");
-    d.Unread("Externer Programmaufruf=", "Anhaengen=", v.hints, "kein Programm wird gestartet.");
-    d.Unread("Externer Programmaufruf=", "Dateiname=", v.hints, "kein Programm wird gestartet.");
-    d.AppendValue(v.hints, v.block.AppendFlag);
-    d.UnquotedProgram(v.block.ExternalProgram, v.hints);
-  } else if (v.block.TargetCode == TargetClipboard) {
-    d.Unread("Anhaengen=", "Ziel=", v.hints,
-             "die Zwischenablage wird vorher geleert.");
-    d.AppendValue(v.hints, v.block.AppendFlag);
+  switch (v.block.TargetCode) {
+    case TargetFile:
+      d.Unread("Anhaengen=", "Dateiname=", v.hints,
+               "die Datei wird ersetzt, nicht erg" + kAe + "nzt.");
+      d.Unread("Externer Programmaufruf=", "Anhaengen=", v.hints, "kein Programm wird gestartet.");
+      d.Unread("Externer Programmaufruf=", "Dateiname=", v.hints, "kein Programm wird gestartet.");
+      d.AppendValue(v.hints, v.block.AppendFlag);
+      d.UnquotedProgram(v.block.ExternalProgram, v.hints);
+      return;
+    case TargetClipboard:
+      d.Unread("Anhaengen=", "Ziel=", v.hints, "die Zwischenablage wird vorher geleert.");
+      d.AppendValue(v.hints, v.block.AppendFlag);
+      return;
+    case TargetDde:
+      return;
   }
 }
 
@@ -352,22 +369,21 @@ std::string ProgramList(const JobCheck& check) {
     ++number;
     if (!v.delivered) continue;
     const std::string block = "  Block " + std::to_string(number);
-    if (v.block.TargetCode == TargetFile && !v.block.ExternalProgram.empty()) {
-      list += block + ", Externer Programmaufruf: " + v.block.ExternalProgram + "\n";
-    } else if (v.block.TargetCode == TargetDde) {
-      list += block + ", DDE-Service (wenn es nicht schon l" + kAe + "uft): " +
-              ServiceText(v) + "\n";
+    switch (v.block.TargetCode) {
+      case TargetFile:
+        if (!v.block.ExternalProgram.empty()) {
+          list += block + ", Externer Programmaufruf: " + v.block.ExternalProgram + "\n";
+        }
+        break;
+      case TargetClipboard:
+        break;
+      case TargetDde:
+        list += block + ", DDE-Service (wenn es nicht schon l" + kAe + "uft): " +
+                ServiceText(v) + "\n";
+        break;
     }
   }
   return "Programme, die dieser Auftrag startet:" + (list.empty() ? " keine\n" : "\n" + list);
-}
-
-const char* TargetName(int16_t code) {
-  switch (code) {
-    case TargetFile: return "Datei";
-    case TargetClipboard: return "Zwischenablage";
-    default: return "DDE";
-  }
 }
 
 }  // namespace
@@ -416,19 +432,23 @@ std::string FormatCheck(const JobCheck& check, const std::string& jobName) {
       continue;
     }
     const JobBlockRecord& b = v.block;
-    out += std::string(TargetName(b.TargetCode)) + "\n";
-    if (b.TargetCode == TargetFile) {
-      out += "  Dateiname:   " + b.TargetFileName + "\n";
-      out += std::string("  Anh") + kAe + "ngen:    " + (b.AppendFlag ? "ja" : "nein (ersetzen)") + "\n";
-      out += "  Programm:    " + (b.ExternalProgram.empty() ? "keins" : b.ExternalProgram) + "\n";
-    } else if (b.TargetCode == TargetClipboard) {
-      out += std::string("  Anh") + kAe + "ngen:    " +
-             (b.AppendFlag ? "ja (andere Formate bleiben)" : "nein (Zwischenablage wird geleert)") + "\n";
-    } else {
-      out += "  DDE-Service: " + ServiceText(v) + "\n";
-      out += "  DDE-Server:  " + b.DdeServer + "\n";
-      out += "  DDE-Topic:   " + b.DdeTopic + "\n";
-      out += "  DDE-Item:    " + b.DdeItem + "\n";
+    out += std::string(TargetKeyword(b.TargetCode)) + "\n";
+    switch (b.TargetCode) {
+      case TargetFile:
+        out += "  Dateiname:   " + b.TargetFileName + "\n";
+        out += std::string("  Anh") + kAe + "ngen:    " + (b.AppendFlag ? "ja" : "nein (ersetzen)") + "\n";
+        out += "  Programm:    " + (b.ExternalProgram.empty() ? "keins" : b.ExternalProgram) + "\n";
+        break;
+      case TargetClipboard:
+        out += std::string("  Anh") + kAe + "ngen:    " +
+               (b.AppendFlag ? "ja (andere Formate bleiben)" : "nein (Zwischenablage wird geleert)") + "\n";
+        break;
+      case TargetDde:
+        out += "  DDE-Service: " + ServiceText(v) + "\n";
+        out += "  DDE-Server:  " + b.DdeServer + "\n";
+        out += "  DDE-Topic:   " + b.DdeTopic + "\n";
+        out += "  DDE-Item:    " + b.DdeItem + "\n";
+        break;
     }
     if (v.delivered) {
       ++delivered;

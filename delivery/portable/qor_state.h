@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+// What a block delivers to; the keywords of the job file are in target_table.h.
 enum TargetCodes : int16_t { TargetFile = 0, TargetClipboard = 1, TargetDde = 2 };
 
 // The current block: rewritten by the parser block by block, read by delivery.
@@ -14,7 +15,7 @@ struct JobBlockRecord {
   // The payload where it stands in JobText, which does not change during a
   // run: a large payload is held once, not copied.
   std::string_view DataText;
-  int16_t TargetCode = TargetFile;
+  TargetCodes TargetCode = TargetFile;
   bool AppendFlag = false;
   std::string TargetFileName;
   std::string DdeService;

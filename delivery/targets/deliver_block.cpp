@@ -26,7 +26,5 @@ void DeliverBlock() {
     case TargetDde:
       PokeBlockOverDde();
       return;
-    default:
-      return;
   }
 }

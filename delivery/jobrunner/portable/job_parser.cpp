@@ -5,6 +5,7 @@
 #include "dde_server.h"
 #include "deliver_block.h"
 #include "qor_state.h"
+#include "target_table.h"
 
 namespace {
 
@@ -21,6 +22,33 @@ struct KeyCursor {
   }
   void Advance() { position = next; }
 };
+
+// The entries of a file header follow "Ziel=" in this order; only the file
+// name is required.
+bool ParseFileEntries(KeyCursor& keys) {
+  JobBlock.TargetFileName = keys.Lookup("Dateiname=");
+  if (JobBlock.TargetFileName.empty()) return false;
+  keys.Advance();
+  JobBlock.AppendFlag = keys.Lookup("Anhaengen=") == "Ja";
+  keys.Advance();
+  JobBlock.ExternalProgram = keys.Lookup("Externer Programmaufruf=");
+  return true;
+}
+
+// All four entries are required and searched from just after "Ziel=", in any
+// order.
+bool ParseDdeEntries(KeyCursor& keys) {
+  JobBlock.DdeService = keys.Lookup("DDE-Service=");
+  if (JobBlock.DdeService.empty()) return false;
+  JobBlock.DdeServer = keys.Lookup("DDE-Server=");
+  if (JobBlock.DdeServer.empty()) return false;
+  JobBlock.DdeTopic = keys.Lookup("DDE-Topic=");
+  if (JobBlock.DdeTopic.empty()) return false;
+  JobBlock.DdeItem = keys.Lookup("DDE-Item=");
+  if (JobBlock.DdeItem.empty()) return false;
+  if (JobBlock.DdeService == "hulintern") LocateCompanionPath();
+  return true;
+}
 
 }  // namespace
 
@@ -73,37 +101,18 @@ bool ParseHeaderBlock(int32_t position, int32_t& next) {
   if (JobBlock.HeaderText.empty()) return false;
 
   KeyCursor keys;
-  const std::string target = keys.Lookup("Ziel=");
+  const TargetEntry* target = TargetByKeyword(keys.Lookup("Ziel="));
   keys.Advance();
-
-  if (target == "Datei") {
-    JobBlock.TargetCode = TargetFile;
-    JobBlock.TargetFileName = keys.Lookup("Dateiname=");
-    if (JobBlock.TargetFileName.empty()) return false;
-    keys.Advance();
-    JobBlock.AppendFlag = keys.Lookup("Anhaengen=") == "Ja";
-    keys.Advance();
-    JobBlock.ExternalProgram = keys.Lookup("Externer Programmaufruf=");
-    return true;
-  }
-  if (target == "DDE") {
-    JobBlock.TargetCode = TargetDde;
-    // All four entries are searched from just after "Ziel=", in any order.
-    JobBlock.DdeService = keys.Lookup("DDE-Service=");
-    if (JobBlock.DdeService.empty()) return false;
-    JobBlock.DdeServer = keys.Lookup("DDE-Server=");
-    if (JobBlock.DdeServer.empty()) return false;
-    JobBlock.DdeTopic = keys.Lookup("DDE-Topic=");
-    if (JobBlock.DdeTopic.empty()) return false;
-    JobBlock.DdeItem = keys.Lookup("DDE-Item=");
-    if (JobBlock.DdeItem.empty()) return false;
-    if (JobBlock.DdeService == "hulintern") LocateCompanionPath();
-    return true;
-  }
-  if (target == "Zwischenablage") {
-    JobBlock.TargetCode = TargetClipboard;
-    JobBlock.AppendFlag = keys.Lookup("Anhaengen=") == "Ja";
-    return true;
+  if (target == nullptr) return false;
+  JobBlock.TargetCode = target->code;
+  switch (target->code) {
+    case TargetFile:
+      return ParseFileEntries(keys);
+    case TargetClipboard:
+      JobBlock.AppendFlag = keys.Lookup("Anhaengen=") == "Ja";
+      return true;
+    case TargetDde:
+      return ParseDdeEntries(keys);
   }
   return false;
 }
