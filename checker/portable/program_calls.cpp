@@ -91,10 +91,10 @@ std::string UnquotedProgramHint(std::string_view command, const std::string& whe
   if (meant == 0 && !relativePathFollows) return {};
 
   std::string hint = "Der Programmpfad in \"Externer Programmaufruf=\" (" + where +
-                     ") enth\xE4lt ein Leerzeichen und steht nicht in Anf\xFChrungszeichen: "
+                     ") enth\344lt ein Leerzeichen und steht nicht in Anf\374hrungszeichen: "
                      "Windows startet zuerst " +
                      Quoted(AsProgram(prefixes[0])) + ", wenn es diese Datei gibt";
   for (size_t i = 1; i < meant; ++i) hint += ", dann " + Quoted(AsProgram(prefixes[i]));
   if (meant != 0) hint += ", und erst danach " + Quoted(prefixes[meant]);
-  return hint + ". Ein Programmpfad mit Leerzeichen geh\xF6rt in Anf\xFChrungszeichen.";
+  return hint + ". Ein Programmpfad mit Leerzeichen geh\366rt in Anf\374hrungszeichen.";
 }

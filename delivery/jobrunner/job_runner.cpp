@@ -9,7 +9,7 @@
 #include "file_presence.h"
 #include "job_parser.h"
 #include "qor_state.h"
-#include "trace_format.h"
+#include "texts.h"
 #include "trace_log.h"
 #include "win_owners.h"
 
@@ -73,8 +73,7 @@ bool ReadWholeFile(const std::string& path, std::string& text) {
     error = ErrorFromNumber(qor_errors::kOutOfMemory);
   }
   if (TraceOn) {
-    WriteTrace("Fehler beim Lesen der Daten: " + SignedNumber(error.number) + " " +
-               error.description);
+    WriteTrace(ReadFailure(error));
   }
   return false;
 }
@@ -87,23 +86,23 @@ void RunJobFile() {
   TraceOn = TraceSwitchPresent();
 
   if (TraceOn) {
-    WriteTrace("***** QOR Start *****");
-    WriteTrace("Parameter:  " + argument);
+    WriteTrace(kTraceStart);
+    WriteTrace(ParameterLine(argument));
   }
   if (TrimmedOfBlanks(argument).empty()) {
-    if (TraceOn) WriteTrace("Parameterliste ist leer! Der Aufruf soll lauten: qor.exe Dateiname");
+    if (TraceOn) WriteTrace(kArgumentMissing);
     return;
   }
   if (!FileExistsNonEmpty(argument)) {
-    if (TraceOn) WriteTrace(argument + " nicht vorhanden");
+    if (TraceOn) WriteTrace(JobFileMissing(argument));
     return;
   }
   if (!ReadWholeFile(argument, JobText)) {
-    if (TraceOn) WriteTrace("QOR: Daten konnten nicht gelesen werden");
+    if (TraceOn) WriteTrace(kJobNotRead);
     return;
   }
   if (JobText.empty()) {
-    if (TraceOn) WriteTrace("QOR: Datei ist leer!");
+    if (TraceOn) WriteTrace(kJobEmpty);
     return;
   }
   RunJobLoop();

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "texts.h"
+
 namespace {
 
 TEST(SplitLinkTopic, ApplicationBeforeTheFirstBarTopicAfterIt) {

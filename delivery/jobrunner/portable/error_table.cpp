@@ -7,31 +7,30 @@ struct Entry {
   const char* description;
 };
 
-// Umlauts as Windows-1252 bytes; literals are split after an escape so that a
-// following hex digit is not taken into it.
+// Windows-1252 letters as octal escapes, as in texts.h (the legend is there).
 constexpr Entry kEntries[] = {
-    {qor_errors::kOutOfMemory, "Nicht gen\xFC" "gend Speicher"},
+    {qor_errors::kOutOfMemory, "Nicht gen\374gend Speicher"},
     {qor_errors::kDllLoad, "Fehler beim Laden einer DLL"},
     {qor_errors::kInternal, "Interner Fehler"},
     {qor_errors::kBadFileName, "Dateiname oder -nummer falsch"},
     {qor_errors::kFileNotFound, "Datei nicht gefunden"},
-    {qor_errors::kDeviceIo, "Fehler bei Ger\xE4te-E/A"},
+    {qor_errors::kDeviceIo, "Fehler bei Ger\344te-E/A"},
     {qor_errors::kFileExists, "Datei existiert bereits"},
-    {qor_errors::kDiskFull, "Datentr\xE4ger voll"},
+    {qor_errors::kDiskFull, "Datentr\344ger voll"},
     {qor_errors::kTooManyFiles, "Zu viele Dateien"},
-    {qor_errors::kDeviceUnavailable, "Ger\xE4t nicht verf\xFC" "gbar"},
+    {qor_errors::kDeviceUnavailable, "Ger\344t nicht verf\374gbar"},
     {qor_errors::kPermissionDenied, "Zugriff verweigert"},
-    {qor_errors::kDiskNotReady, "Datentr\xE4ger nicht bereit"},
+    {qor_errors::kDiskNotReady, "Datentr\344ger nicht bereit"},
     {qor_errors::kPathFileAccess, "Fehler beim Zugriff auf Pfad/Datei"},
     {qor_errors::kPathNotFound, "Pfad nicht gefunden"},
     {qor_errors::kDdeNoAnswer,
      "Keine fremde Anwendung hat auf eine DDE-Initialisierung geantwortet"},
-    {qor_errors::kDdeRefused, "Fremde Anwendung f\xFChrt DDE-Methode oder -Operation nicht aus"},
-    {qor_errors::kDdeTimeout, "Zeit\xFC" "berschreitung beim Warten auf DDE-Antwort"},
-    {qor_errors::kDdeBusy, "Fremde Anwendung ist besch\xE4" "ftigt"},
+    {qor_errors::kDdeRefused, "Fremde Anwendung f\374hrt DDE-Methode oder -Operation nicht aus"},
+    {qor_errors::kDdeTimeout, "Zeit\374berschreitung beim Warten auf DDE-Antwort"},
+    {qor_errors::kDdeBusy, "Fremde Anwendung ist besch\344ftigt"},
     {qor_errors::kDdeClosed, "DDE-Kanal wurde von der fremden Anwendung geschlossen"},
     {qor_errors::kDdeNoChannel, "DDE-Methode ohne offenen Kanal aufgerufen"},
-    {qor_errors::kDdeLinkTopic, "Ung\xFCltiges LinkTopic"},
+    {qor_errors::kDdeLinkTopic, "Ung\374ltiges LinkTopic"},
     {qor_errors::kWindowNotCreated, "Fenster kann nicht erstellt werden"},
     {qor_errors::kDllEntryPoint, "DLL-Einsprungpunkt nicht gefunden"},
 };

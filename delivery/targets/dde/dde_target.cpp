@@ -7,6 +7,7 @@
 #include "dde_protocol.h"
 #include "dde_server.h"
 #include "qor_state.h"
+#include "texts.h"
 #include "trace_log.h"
 #include "txtexport.h"
 

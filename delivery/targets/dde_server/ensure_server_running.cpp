@@ -8,6 +8,7 @@
 #include "dde_server_rules.h"
 #include "process_scan.h"
 #include "qor_state.h"
+#include "texts.h"
 #include "trace_log.h"
 #include "win_owners.h"
 
@@ -23,8 +24,9 @@ static_assert(sizeof(OSVERSIONINFOA) == 148, "the record GetVersionExA fills");
 // until the box is closed.
 void ReportFailure(const std::string& path, const QorError& failure) {
   try {
-    const std::string message = "DDE-Anwendung " + path + " " + failure.description;
-    qor::api::MessageBoxA(kMessageBoxOwner, message.c_str(), "DDE-Export", MB_OK | MB_ICONSTOP);
+    const std::string message = DdeServerFailure(path, failure);
+    qor::api::MessageBoxA(kMessageBoxOwner, message.c_str(), kDdeServerBoxCaption,
+                          MB_OK | MB_ICONSTOP);
     if (TraceOn) WriteTrace(message);
   } catch (...) {
     // Without memory for the text there is nothing left to show.

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "qor_state.h"
-#include "trace_format.h"
+#include "texts.h"
 #include "trace_log.h"
 #include "win_owners.h"
 
@@ -17,7 +17,7 @@ void CallExternalProgram() {
   const std::string& command = JobBlock.ExternalProgram;
   if (command.empty()) return;
   try {
-    if (TraceOn) WriteTrace("Externer Programmaufruf " + command);
+    if (TraceOn) WriteTrace(ExternalProgramCall(command));
 
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
@@ -37,7 +37,7 @@ void CallExternalProgram() {
     qor::UniqueHandle threadHandle(process.hThread);
 
     if (!started && TraceOn) {
-      WriteTrace("Externer Programmaufruf " + command + " Fehler: " + SignedNumber(code));
+      WriteTrace(ExternalProgramFailure(command, code));
     }
     // The program runs on by itself; nothing of it is kept. Its window is
     // left as the system shows it: none of its windows is known here, and

@@ -5,7 +5,7 @@
 
 #include "file_target.h"
 #include "qor_state.h"
-#include "trace_format.h"
+#include "texts.h"
 #include "trace_log.h"
 
 qor::UniqueFile OpenForWriting(const std::string& fileName) {
@@ -67,8 +67,7 @@ void CloseRecording(qor::UniqueFile& file, LastError& last) {
 void TraceSaveFailure(const std::string& fileName, const QorError& error) {
   if (!TraceOn) return;
   try {
-    WriteTrace(fileName + " kann nicht gespeichert werden. Fehler " + SignedNumber(error.number) +
-               " " + error.description);
+    WriteTrace(SaveFailure(fileName, error));
   } catch (const std::bad_alloc&) {
   }
 }
@@ -76,8 +75,7 @@ void TraceSaveFailure(const std::string& fileName, const QorError& error) {
 void TraceAppendFailure(const std::string& fileName, const QorError& error) {
   if (!TraceOn) return;
   try {
-    WriteTrace(fileName + "  konnte nicht ge\xF6" "ffnet werden.  Fehler " +
-               SignedNumber(error.number) + ": " + error.description);
+    WriteTrace(AppendFailure(fileName, error));
   } catch (const std::bad_alloc&) {
   }
 }

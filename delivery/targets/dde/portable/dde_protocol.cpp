@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-#include "trace_format.h"
-
 bool SplitLinkTopic(std::string_view linkTopic, std::string& application, std::string& topic) {
   const size_t bar = linkTopic.find('|');
   if (bar == std::string_view::npos || bar == 0 || bar + 1 == linkTopic.size()) return false;
@@ -31,11 +29,4 @@ uint32_t RemainingMs(uint32_t startTick, uint32_t nowTick, uint32_t limitMs) {
 std::string TextFromValue(const char* value, size_t size) {
   const void* nul = std::memchr(value, '\0', size);
   return std::string(value, nul != nullptr ? static_cast<const char*>(nul) - value : size);
-}
-
-const char kDdeDataSent[] = "DDE-\xDC" "bertragung: Daten gesendet!";
-
-std::string DdeFailureMessage(const QorError& error) {
-  return "Fehler bei der DDE-\xDC" "bertragung. Fehler " + SignedNumber(error.number) + " " +
-         error.description;
 }

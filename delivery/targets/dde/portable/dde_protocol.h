@@ -1,5 +1,5 @@
 // The parts of the DDE transfer that need no Windows API: the link topic, the
-// answers of the server and the trace texts.
+// answers of the server, time-outs and the values it sends.
 #pragma once
 
 #include <cstdint>
@@ -26,7 +26,3 @@ uint32_t RemainingMs(uint32_t startTick, uint32_t nowTick, uint32_t limitMs);
 
 // The bytes of a CF_TEXT value: up to its first NUL, at most `size` bytes.
 std::string TextFromValue(const char* value, size_t size);
-
-// Trace messages of the DDE branch.
-extern const char kDdeDataSent[];
-std::string DdeFailureMessage(const QorError& error);

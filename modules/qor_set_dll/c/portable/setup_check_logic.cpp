@@ -41,11 +41,13 @@ bool ValueAsText(const char* buffer, size_t count, std::string& text) {
   return true;
 }
 
+// The texts are Windows-1252; letters beyond ASCII are octal escapes, as
+// everywhere in the project (legend in delivery/portable/texts.h).
 std::string DowngradeMessage(const std::string& installed, const std::string& setup) {
   return "Die installierte Version " + installed + " ist neuer als die aktuelle Version " +
          setup +
          ".\n"
-         "Um eine \xE4ltere QOR-Version zu installieren, muss das neuere QOR zuvor "
+         "Um eine \344ltere QOR-Version zu installieren, muss das neuere QOR zuvor "
          "deinstalliert werden.";
 }
 
@@ -54,7 +56,7 @@ std::string ConflictMessage(const std::string& programReference) {
   if (!programReference.empty()) {
     text += "\n(Programmverweis: " + programReference + ")";
   }
-  text += "\nSoll der vorhandene Eintrag \xFC" "berschrieben werden?";
+  text += "\nSoll der vorhandene Eintrag \374berschrieben werden?";
   return text;
 }
 
