@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "remaining_time.h"
 #include "texts.h"
 
 namespace {

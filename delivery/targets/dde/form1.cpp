@@ -1,17 +1,16 @@
 // Form1: a hidden top-level window, never shown, that receives the server's
-// DDE messages; and the pump that keeps them flowing while an answer is due.
+// DDE messages: the acknowledgements, the data of the automatic link and the
+// end of the conversation.
 #include "form1.h"
 
 #include <dde.h>
 
 #include <new>
 
-#include "txtexport.h"
 #include "dde_protocol.h"
 #include "hidden_window.h"
+#include "txtexport.h"
 
-TextBoxRecord txtEXport;
-QorError DdeLastError;
 ConversationRecord Conversation;
 
 namespace {
@@ -142,20 +141,4 @@ HWND Form1Window(QorError* failure) {
     }
   }
   return form;
-}
-
-bool PumpMessagesUntil(bool (*done)(), uint32_t timeoutMs) {
-  const uint32_t start = qor::api::GetTickCount();
-  for (;;) {
-    MSG message;
-    while (qor::api::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-      qor::api::TranslateMessage(&message);
-      qor::api::DispatchMessageA(&message);
-      if (done()) return true;
-    }
-    if (done()) return true;
-    const uint32_t left = RemainingMs(start, qor::api::GetTickCount(), timeoutMs);
-    if (left == 0) return false;
-    qor::api::MsgWaitForMultipleObjects(0, nullptr, FALSE, left, QS_ALLINPUT);
-  }
 }

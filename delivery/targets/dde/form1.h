@@ -1,6 +1,6 @@
-// Inside the DDE client end: the state of the one conversation Form1 holds and
-// the message pump that waits for the server's answers. Only the DDE files use
-// this header.
+// Form1, the program's hidden form: the window that receives the server's DDE
+// messages, and what it has received of the one conversation it holds. Only
+// the DDE client files use this header.
 #pragma once
 
 #include <cstdint>
@@ -32,7 +32,3 @@ extern ConversationRecord Conversation;
 // Form1's window, created on first use and tried again after a failure; null
 // when it cannot be created, with `failure` (when given) saying why.
 HWND Form1Window(QorError* failure = nullptr);
-
-// Dispatches window messages until `done` returns true or `timeoutMs` has
-// passed; true when done.
-bool PumpMessagesUntil(bool (*done)(), uint32_t timeoutMs);

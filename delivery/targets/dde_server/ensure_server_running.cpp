@@ -1,16 +1,18 @@
 // EnsureDdeServerRunning: the program that serves a DDE block runs before the
 // conversation is opened; it is looked for among the running processes by its
 // executable path and started when missing.
-#include <new>
-#include <vector>
-
 #include "dde_server.h"
+
+#include <new>
+
 #include "dde_server_rules.h"
+#include "detached_process.h"
+#include "message_pump.h"
 #include "process_scan.h"
 #include "qor_state.h"
 #include "texts.h"
 #include "trace_log.h"
-#include "win_owners.h"
+#include "win_api.h"
 
 namespace {
 
@@ -33,16 +35,6 @@ void ReportFailure(const std::string& path, const QorError& failure) {
   }
 }
 
-// Lets the program's own windows see what is queued already, without waiting
-// for anything new.
-void ProcessPendingMessages() {
-  MSG message;
-  while (qor::api::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    qor::api::TranslateMessage(&message);
-    qor::api::DispatchMessageA(&message);
-  }
-}
-
 // Starts exactly the program file `path` names, shown without taking the
 // focus, and does not wait for it. The path is the application name, never a
 // command line to be taken apart: an unquoted C:\Program Files\... would
@@ -54,23 +46,13 @@ bool StartServer(const std::string& path, QorError& failure) {
     failure = ErrorFromNumber(qor_errors::kBadFileName);
     return false;
   }
-  const std::string quoted = "\"" + path + "\"";
-  std::vector<char> commandLine(quoted.begin(), quoted.end());
-  commandLine.push_back('\0');
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = SW_SHOWNOACTIVATE;
-  PROCESS_INFORMATION started{};
-  if (!qor::api::CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                                nullptr, nullptr, &startup, &started)) {
-    failure = ErrorFromWin32(::GetLastError());
+  const DWORD error = StartDetachedProcess(path.c_str(), "\"" + path + "\"", SW_SHOWNOACTIVATE, 0);
+  if (error != NO_ERROR) {
+    failure = ErrorFromWin32(error);
     return false;
   }
-  // The server runs on by itself; its handles are not needed.
-  qor::UniqueHandle process(started.hProcess);
-  qor::UniqueHandle thread(started.hThread);
-  ProcessPendingMessages();
+  // The program's own windows see what is queued already.
+  DispatchPendingMessages();
   return true;
 }
 

@@ -1,50 +1,23 @@
 // External program of a file block: started after the write, never waited for.
 #include "external_program.h"
 
-#include <cstdint>
-#include <vector>
-
+#include "detached_process.h"
 #include "qor_state.h"
 #include "texts.h"
 #include "trace_log.h"
-#include "win_owners.h"
 
-// Pointers and handles widen in a 64-bit process.
-static_assert(sizeof(STARTUPINFOA) == (sizeof(void*) == 4 ? 68 : 104),
-              "record as the system expects it");
-
+// The program's window is left as the system shows it: none of its windows
+// is known here, and finding one would mean waiting for the program.
 void CallExternalProgram() {
   const std::string& command = JobBlock.ExternalProgram;
   if (command.empty()) return;
   try {
     if (TraceOn) WriteTrace(ExternalProgramCall(command));
-
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_SHOWNORMAL;
-    PROCESS_INFORMATION process{};
-
-    // CreateProcessA may write into the command line it is given.
-    std::vector<char> commandLine(command.begin(), command.end());
-    commandLine.push_back('\0');
-
-    const BOOL started = qor::api::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr,
-                                                  FALSE, NORMAL_PRIORITY_CLASS, nullptr, nullptr,
-                                                  &startup, &process);
-    const int32_t code = started ? 0 : static_cast<int32_t>(::GetLastError());
-    qor::UniqueHandle processHandle(process.hProcess);
-    qor::UniqueHandle threadHandle(process.hThread);
-
-    if (!started && TraceOn) {
-      WriteTrace(ExternalProgramFailure(command, code));
+    const DWORD error = StartDetachedProcess(nullptr, command, SW_SHOWNORMAL, NORMAL_PRIORITY_CLASS);
+    if (error != NO_ERROR && TraceOn) {
+      WriteTrace(ExternalProgramFailure(command, static_cast<int32_t>(error)));
     }
-    // The program runs on by itself; nothing of it is kept. Its window is
-    // left as the system shows it: none of its windows is known here, and
-    // finding one would mean waiting for the program.
-    processHandle.reset();
-    threadHandle.reset();
   } catch (...) {
-    // Whatever went wrong leaves no trace line; the handles are closed.
+    // Whatever went wrong leaves no trace line.
   }
 }

@@ -21,11 +21,6 @@ uint32_t LinkTimeoutMs(int16_t tenths) {
   return tenths < 0 ? 0 : static_cast<uint32_t>(tenths) * 100u;
 }
 
-uint32_t RemainingMs(uint32_t startTick, uint32_t nowTick, uint32_t limitMs) {
-  const uint32_t spent = nowTick - startTick;  // unsigned: right across the wrap
-  return spent >= limitMs ? 0 : limitMs - spent;
-}
-
 std::string TextFromValue(const char* value, size_t size) {
   const void* nul = std::memchr(value, '\0', size);
   return std::string(value, nul != nullptr ? static_cast<const char*>(nul) - value : size);

@@ -20,9 +20,5 @@ int16_t AckErrorNumber(uint16_t status);
 // Milliseconds for a link time-out in tenths of a second; none below zero.
 uint32_t LinkTimeoutMs(int16_t tenths);
 
-// Milliseconds left of `limitMs` since `startTick`, as GetTickCount counts
-// (wrapping after 49.7 days): 0 once the limit is reached.
-uint32_t RemainingMs(uint32_t startTick, uint32_t nowTick, uint32_t limitMs);
-
 // The bytes of a CF_TEXT value: up to its first NUL, at most `size` bytes.
 std::string TextFromValue(const char* value, size_t size);
