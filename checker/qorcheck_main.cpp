@@ -6,7 +6,9 @@
 #include <string>
 #include <utility>
 
+#include "check_report.h"
 #include "job_check.h"
+#include "verdict_texts.h"
 
 #ifdef _WIN32
 #include "windows_console.h"
@@ -36,7 +38,7 @@ std::string ForTerminal(const std::string& cp1252) {
 
 int main(int argc, char** argv) {
   if (argc != 2) {
-    std::fputs("Aufruf: qorcheck AUFTRAGSDATEI\n", stderr);
+    std::fputs(kUsage, stderr);
     return 2;
   }
 #ifdef _WIN32
@@ -44,17 +46,16 @@ int main(int argc, char** argv) {
 #endif
   std::ifstream in(argv[1], std::ios::binary);
   if (!in) {
-    std::fprintf(stderr, "qorcheck: %s kann nicht gelesen werden\n", argv[1]);
+    std::fputs(CannotRead(argv[1]).c_str(), stderr);
     return 2;
   }
   std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (in.bad()) {
-    std::fprintf(stderr, "qorcheck: %s kann nicht gelesen werden\n", argv[1]);
+    std::fputs(CannotRead(argv[1]).c_str(), stderr);
     return 2;
   }
   if (text.empty()) {
-    std::fputs(ForTerminal("Die Auftragsdatei ist leer: qor.exe meldet sie als nicht vorhanden.\n").c_str(),
-               stdout);
+    std::fputs(ForTerminal(kJobFileEmpty).c_str(), stdout);
     return 1;
   }
   const JobCheck check = CheckJob(std::move(text));

@@ -3,8 +3,6 @@
 // in place of the path.
 #include "dde_server.h"
 #include "qor_state.h"
+#include "verdict_texts.h"
 
-void LocateCompanionPath() {
-  JobBlock.DdeService =
-      "dravo.exe; der Pfad kommt beim Lauf aus ZIRARUDAZADER.INI im Windows-Verzeichnis";
-}
+void LocateCompanionPath() { JobBlock.DdeService = kCompanionElsewhere; }

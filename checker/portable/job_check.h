@@ -33,14 +33,5 @@ struct JobCheck {
 // "hulintern" is resolved by LocateCompanionPath as the loop calls it.
 JobCheck CheckJob(std::string text);
 
-// The report, in German, Windows-1252.
-std::string FormatCheck(const JobCheck& check, const std::string& jobName);
-
 // 0 when every block would be delivered, 1 otherwise.
 int CheckStatus(const JobCheck& check);
-
-// Line and column (1-based) of a 1-based position in `text`.
-struct LineColumn {
-  int32_t line, column;
-};
-LineColumn LocatePosition(const std::string& text, int32_t position);

@@ -1,13 +1,13 @@
 #include "program_calls.h"
 
-#include <algorithm>
 #include <vector>
+
+#include "job_text.h"
+#include "verdict_texts.h"
 
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 std::string_view LastPathPart(std::string_view path) {
   const size_t slash = path.find_last_of("\\/");
@@ -22,8 +22,7 @@ bool EndsInProgramExtension(std::string_view path) {
   const std::string_view part = LastPathPart(path);
   for (std::string_view extension : {".exe", ".com", ".bat", ".cmd"}) {
     if (part.size() > extension.size() &&
-        std::equal(extension.begin(), extension.end(), part.end() - extension.size(),
-                   [](char a, char b) { return a == Lower(b); })) {
+        EqualsIgnoringCase(part.substr(part.size() - extension.size()), extension)) {
       return true;
     }
   }
@@ -66,8 +65,6 @@ std::string AsProgram(std::string_view prefix) {
   return HasExtension(prefix) ? std::string(prefix) : std::string(prefix) + ".exe";
 }
 
-std::string Quoted(std::string_view s) { return "\"" + std::string(s) + "\""; }
-
 }  // namespace
 
 std::string UnquotedProgramHint(std::string_view command, const std::string& where) {
@@ -90,11 +87,8 @@ std::string UnquotedProgramHint(std::string_view command, const std::string& whe
       ContinuesPath(second) && second.find('\\') != std::string_view::npos;
   if (meant == 0 && !relativePathFollows) return {};
 
-  std::string hint = "Der Programmpfad in \"Externer Programmaufruf=\" (" + where +
-                     ") enth\344lt ein Leerzeichen und steht nicht in Anf\374hrungszeichen: "
-                     "Windows startet zuerst " +
-                     Quoted(AsProgram(prefixes[0])) + ", wenn es diese Datei gibt";
-  for (size_t i = 1; i < meant; ++i) hint += ", dann " + Quoted(AsProgram(prefixes[i]));
-  if (meant != 0) hint += ", und erst danach " + Quoted(prefixes[meant]);
-  return hint + ". Ein Programmpfad mit Leerzeichen geh\366rt in Anf\374hrungszeichen.";
+  // Windows tries the first candidate, and those up to the one meant.
+  std::vector<std::string> tried{AsProgram(prefixes[0])};
+  for (size_t i = 1; i < meant; ++i) tried.push_back(AsProgram(prefixes[i]));
+  return UnquotedProgram(where, tried, meant == 0 ? std::string_view() : prefixes[meant]);
 }

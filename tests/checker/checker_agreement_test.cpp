@@ -4,6 +4,7 @@
 
 #include <map>
 
+#include "check_report.h"
 #include "job_check.h"
 #include "qor_e2e.h"
 #include "server_app_support.h"

@@ -5,6 +5,9 @@
 
 #include <algorithm>
 
+#include "check_report.h"
+#include "job_text.h"
+
 namespace {
 
 std::string Block(const std::string& header, const std::string& data) {
