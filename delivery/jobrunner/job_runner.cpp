@@ -23,17 +23,6 @@ qor::UniqueFile OpenForReading(const std::string& path) {
                                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-bool TraceSwitchPresent() {
-  if (!FileExistsNonEmpty(kTraceSwitchPath)) return false;
-  qor::UniqueFile file = OpenForReading(kTraceSwitchPath);
-  int64_t size = 0;
-  return file && qor::FileSizeOf(file.get(), size) && size > 0;
-}
-
-std::string TrimmedOfBlanks(const std::string& text) {
-  return std::string(TrimBlanks(text));
-}
-
 }  // namespace
 
 bool ReadWholeFile(const std::string& path, std::string& text) {
@@ -72,9 +61,7 @@ bool ReadWholeFile(const std::string& path, std::string& text) {
   } catch (const std::bad_alloc&) {
     error = ErrorFromNumber(qor_errors::kOutOfMemory);
   }
-  if (TraceOn) {
-    WriteTrace(ReadFailure(error));
-  }
+  if (TraceOn) WriteTrace(ReadFailure(error));
   return false;
 }
 
@@ -82,14 +69,14 @@ void RunJobFile() {
   const char* commandLine = qor::api::GetCommandLineA();
   const std::string argument = ArgumentText(commandLine != nullptr ? commandLine : "");
 
-  TraceOn = false;
-  TraceOn = TraceSwitchPresent();
+  // Tracing is on while the switch file is there and not empty.
+  TraceOn = FileExistsNonEmpty(kTraceSwitchPath);
 
   if (TraceOn) {
     WriteTrace(kTraceStart);
     WriteTrace(ParameterLine(argument));
   }
-  if (TrimmedOfBlanks(argument).empty()) {
+  if (TrimBlanks(argument).empty()) {
     if (TraceOn) WriteTrace(kArgumentMissing);
     return;
   }

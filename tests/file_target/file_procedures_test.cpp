@@ -59,15 +59,6 @@ TEST_F(FileProcedures, CreateMissingDirectoriesCreatesNothingForBareOrShortNames
   EXPECT_TRUE(e2e::DirectoryExists(dir / "abc\\cd"));
 }
 
-TEST_F(FileProcedures, GetFileLengthTellsEmptyFromUnopenable) {
-  ASSERT_TRUE(e2e::WriteFileBytes(dir / "leer", ""));
-  ASSERT_TRUE(e2e::WriteFileBytes(dir / "zehn", "0123456789"));
-  EXPECT_EQ(GetFileLength(dir / "leer"), 0);
-  EXPECT_EQ(GetFileLength(dir / "zehn"), 10);
-  EXPECT_EQ(GetFileLength(dir / "fehlt"), -1);
-  EXPECT_EQ(GetFileLength(dir.path()), -1) << "a directory";
-}
-
 TEST_F(FileProcedures, ResultsAreZeroOrTheErrorNumber) {
   EXPECT_EQ(SaveToFile(dir / "s.txt", "abc", 3), 0);
   EXPECT_EQ(AppendToFile(dir / "s.txt", "def", 3), 0);

@@ -29,8 +29,7 @@ HiddenWindowClass ownerClass{"QorClipboardOwner", OwnerProcedure};
 // an owner the block is tried all the same; why it is missing is not told.
 HWND ClipboardOwnerWindow() {
   static HWND owner = nullptr;
-  DWORD unused = 0;
-  if (owner == nullptr) owner = CreateHiddenWindow(ownerClass, "", unused, true);
+  if (owner == nullptr) owner = CreateHiddenWindow(ownerClass, "", true).window;
   return owner;
 }
 

@@ -4,7 +4,6 @@
 
 #include <new>
 
-#include "dde_protocol.h"
 #include "dde_server.h"
 #include "qor_state.h"
 #include "texts.h"
@@ -22,6 +21,11 @@ void PokeOverTheLink() {
   txtEXport.LinkTopic = JobBlock.DdeServer + "|" + JobBlock.DdeTopic;
   txtEXport.LinkItem = JobBlock.DdeItem;
   SetLinkMode(1);
+  // A failed opening is looked at only with tracing on: it is reported and
+  // the block given up, the link mode left as it is. With tracing off no
+  // failure is looked at and the steps run through: when only the automatic
+  // link got no answer in time the conversation stands, so the poke is still
+  // made and may deliver the block.
   if (DdeLastError.number != 0 && TraceOn) {
     WriteTrace(DdeFailureMessage(DdeLastError));
     DdeLastError = QorError();

@@ -133,11 +133,11 @@ HWND Form1Window(QorError* failure) {
   static HiddenWindowClass form1Class{"QorForm1", Form1Procedure};
   static HWND form = nullptr;
   if (form == nullptr) {
-    DWORD error = NO_ERROR;
-    form = CreateHiddenWindow(form1Class, "Form1", error);
+    const HiddenWindow created = CreateHiddenWindow(form1Class, "Form1", false);
+    form = created.window;
     if (form == nullptr && failure != nullptr) {
-      *failure = error != NO_ERROR ? ErrorFromWin32(error)
-                                   : ErrorFromNumber(qor_errors::kWindowNotCreated);
+      *failure = created.error != NO_ERROR ? ErrorFromWin32(created.error)
+                                           : ErrorFromNumber(qor_errors::kWindowNotCreated);
     }
   }
   return form;

@@ -1,8 +1,9 @@
 // LocateCompanionPath: the keyword "hulintern" becomes the path of the
 // companion application's dravo.exe, found through ZIRARUDAZADER.INI.
+#include "dde_server.h"
+
 #include <vector>
 
-#include "dde_server.h"
 #include "dde_server_rules.h"
 #include "file_presence.h"
 #include "qor_state.h"

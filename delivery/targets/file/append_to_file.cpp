@@ -1,10 +1,11 @@
 // AppendToFile: the payload goes directly behind the file's last byte. Runs
 // that append to one file at the same time take turns block by block, and a
 // block that cannot be written whole is taken out again.
+#include "file_target.h"
+
 #include <new>
 
 #include "file_steps.h"
-#include "file_target.h"
 
 namespace {
 

@@ -14,4 +14,3 @@ int16_t AppendToFile(const std::string& fileName, std::string_view payload, int3
 // Creates the missing directories of a file's full path; true when the
 // file's directory exists afterwards.
 bool CreateMissingDirectories(const std::string& path);
-int32_t GetFileLength(const std::string& fileName);

@@ -1,11 +1,10 @@
-// File target: the length of a file and the directories missing on a file's
-// path. Saving and appending have files of their own.
-#include <cstdint>
+// CreateMissingDirectories: the directories missing on a file's path, created
+// level by level before a second attempt to open the file.
+#include "file_target.h"
+
 #include <new>
 
 #include "file_paths.h"
-#include "file_steps.h"
-#include "file_target.h"
 #include "win_owners.h"
 
 namespace {
@@ -31,16 +30,6 @@ static_assert(sizeof(SECURITY_ATTRIBUTES) == (sizeof(void*) == 4 ? 12 : 24),
               "record as the system expects it");
 
 }  // namespace
-
-int32_t GetFileLength(const std::string& fileName) {
-  const qor::UniqueFile file(qor::api::CreateFileA(fileName.c_str(), GENERIC_READ,
-                                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return -1;
-  const int64_t length = OpenFileLength(file.get());
-  if (length < 0 || length > INT32_MAX) return -1;
-  return static_cast<int32_t>(length);
-}
 
 bool CreateMissingDirectories(const std::string& path) {
   try {

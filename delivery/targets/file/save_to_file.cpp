@@ -1,11 +1,12 @@
 // SaveToFile: the payload replaces the file. The new content is written
 // beside the old file first and replaces it only when it is complete, so a
 // failed save leaves the old file as it was.
+#include "file_target.h"
+
 #include <new>
 
 #include "file_paths.h"
 #include "file_steps.h"
-#include "file_target.h"
 
 namespace {
 
