@@ -34,6 +34,19 @@ std::string ForTerminal(const std::string& cp1252) {
 #endif
 }
 
+// The whole file, byte for byte; false when it cannot be read. A directory
+// opens on some systems and fails only while it is read.
+bool ReadJobFile(const char* path, std::string& text) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  try {
+    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  } catch (const std::ios_base::failure&) {
+    return false;
+  }
+  return !in.bad();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -44,13 +57,8 @@ int main(int argc, char** argv) {
 #ifdef _WIN32
   PrepareConsole();
 #endif
-  std::ifstream in(argv[1], std::ios::binary);
-  if (!in) {
-    std::fputs(CannotRead(argv[1]).c_str(), stderr);
-    return 2;
-  }
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) {
+  std::string text;
+  if (!ReadJobFile(argv[1], text)) {
     std::fputs(CannotRead(argv[1]).c_str(), stderr);
     return 2;
   }
