@@ -1,5 +1,6 @@
-// Form1, the program's hidden form, and its text box txtEXport: the client end
-// of the DDE conversation with the target application.
+// txtEXport, the text box on Form1: the client end of the DDE conversation
+// with the target application. Its link mode opens and ends the
+// conversation; its poke sends the text.
 #pragma once
 
 #include <cstdint>
