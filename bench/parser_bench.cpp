@@ -6,8 +6,9 @@
 #include <cstring>
 #include <string>
 
+#include "dde_server.h"
+#include "deliver_block.h"
 #include "job_parser.h"
-#include "procedures.h"
 #include "qor_state.h"
 
 namespace {

@@ -6,7 +6,9 @@
 #include <string>
 #include <utility>
 
+#include "check_report.h"
 #include "job_check.h"
+#include "verdict_texts.h"
 
 #ifdef _WIN32
 #include "windows_console.h"
@@ -32,29 +34,36 @@ std::string ForTerminal(const std::string& cp1252) {
 #endif
 }
 
+// The whole file, byte for byte; false when it cannot be read. A directory
+// opens on some systems and fails only while it is read.
+bool ReadJobFile(const char* path, std::string& text) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  try {
+    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  } catch (const std::ios_base::failure&) {
+    return false;
+  }
+  return !in.bad();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 2) {
-    std::fputs("Aufruf: qorcheck AUFTRAGSDATEI\n", stderr);
+    std::fputs(kUsage, stderr);
     return 2;
   }
 #ifdef _WIN32
   PrepareConsole();
 #endif
-  std::ifstream in(argv[1], std::ios::binary);
-  if (!in) {
-    std::fprintf(stderr, "qorcheck: %s kann nicht gelesen werden\n", argv[1]);
-    return 2;
-  }
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) {
-    std::fprintf(stderr, "qorcheck: %s kann nicht gelesen werden\n", argv[1]);
+  std::string text;
+  if (!ReadJobFile(argv[1], text)) {
+    std::fputs(CannotRead(argv[1]).c_str(), stderr);
     return 2;
   }
   if (text.empty()) {
-    std::fputs(ForTerminal("Die Auftragsdatei ist leer: qor.exe meldet sie als nicht vorhanden.\n").c_str(),
-               stdout);
+    std::fputs(ForTerminal(kJobFileEmpty).c_str(), stdout);
     return 1;
   }
   const JobCheck check = CheckJob(std::move(text));

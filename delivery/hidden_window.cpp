@@ -2,9 +2,8 @@
 
 #include "win_api.h"
 
-HWND CreateHiddenWindow(HiddenWindowClass& windowClass, const char* title, DWORD& error,
-                        bool messageOnly) {
-  error = NO_ERROR;
+HiddenWindow CreateHiddenWindow(HiddenWindowClass& windowClass, const char* title,
+                                bool messageOnly) {
   const HINSTANCE instance = qor::api::GetModuleHandleA(nullptr);
   if (!windowClass.registered) {
     WNDCLASSA record{};
@@ -13,8 +12,7 @@ HWND CreateHiddenWindow(HiddenWindowClass& windowClass, const char* title, DWORD
     record.lpszClassName = windowClass.name;
     ::SetLastError(NO_ERROR);
     if (qor::api::RegisterClassA(&record) == 0 && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-      error = ::GetLastError();
-      return nullptr;
+      return {nullptr, ::GetLastError()};
     }
     windowClass.registered = true;
   }
@@ -24,12 +22,11 @@ HWND CreateHiddenWindow(HiddenWindowClass& windowClass, const char* title, DWORD
     ::SetLastError(NO_ERROR);
     const HWND window = qor::api::CreateWindowExA(0, windowClass.name, title, 0, 0, 0, 0, 0,
                                                   HWND_MESSAGE, nullptr, instance, nullptr);
-    if (window != nullptr) return window;  // releases before Windows 2000 have none
+    if (window != nullptr) return {window};  // releases before Windows 2000 have none
   }
   ::SetLastError(NO_ERROR);
   // No WS_VISIBLE, and nothing ever calls ShowWindow on it.
   const HWND window = qor::api::CreateWindowExA(0, windowClass.name, title, WS_OVERLAPPED, 0, 0, 0,
                                                 0, nullptr, nullptr, instance, nullptr);
-  if (window == nullptr) error = ::GetLastError();
-  return window;
+  return {window, window == nullptr ? ::GetLastError() : NO_ERROR};
 }

@@ -11,11 +11,15 @@ struct HiddenWindowClass {
   bool registered = false;
 };
 
+struct HiddenWindow {
+  HWND window = nullptr;
+  DWORD error = NO_ERROR;  // when there is no window: the Windows error, if any
+};
+
 // A top-level window of `windowClass` that is never shown: the program's
-// endpoint for window messages (DDE, clipboard ownership). Null on failure;
-// `error` then holds the Windows error code of the call that failed, 0 when
-// that call set none. With `messageOnly` it is a message-only window where
-// the system has them (cheaper: no window on the display), else a hidden
-// top-level one.
-HWND CreateHiddenWindow(HiddenWindowClass& windowClass, const char* title, DWORD& error,
-                        bool messageOnly = false);
+// endpoint for window messages (DDE, clipboard ownership). Without a window
+// the error is that of the call that failed, NO_ERROR when that call set
+// none. With `messageOnly` it is a message-only window where the system has
+// them (cheaper: no window on the display), else a hidden top-level one.
+HiddenWindow CreateHiddenWindow(HiddenWindowClass& windowClass, const char* title,
+                                bool messageOnly);

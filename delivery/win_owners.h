@@ -6,8 +6,8 @@
 
 namespace qor {
 
-// A resource value with a closer and a value that means "nothing held".
-template <typename T, typename Traits>
+// A resource value with its closer and the value that means "nothing held".
+template <typename T, T (*Invalid)(), void (*Close)(T)>
 class Owner {
  public:
   Owner() = default;
@@ -22,56 +22,41 @@ class Owner {
   ~Owner() { reset(); }
 
   T get() const { return value_; }
-  explicit operator bool() const { return value_ != Traits::Invalid(); }
+  explicit operator bool() const { return value_ != Invalid(); }
   T release() {
     T value = value_;
-    value_ = Traits::Invalid();
+    value_ = Invalid();
     return value;
   }
-  void reset(T value = Traits::Invalid()) {
-    if (value_ != Traits::Invalid()) Traits::Close(value_);
+  void reset(T value = Invalid()) {
+    if (value_ != Invalid()) Close(value_);
     value_ = value;
   }
 
  private:
-  T value_ = Traits::Invalid();
+  T value_ = Invalid();
 };
 
-// Process, thread and most kernel handles: 0 means none.
-struct HandleTraits {
-  static HANDLE Invalid() { return nullptr; }
-  static void Close(HANDLE h) { api::CloseHandle(h); }
-};
-using UniqueHandle = Owner<HANDLE, HandleTraits>;
+// The values that mean "nothing held", and the closers.
+inline HANDLE NoHandle() { return nullptr; }
+inline HANDLE InvalidHandle() { return INVALID_HANDLE_VALUE; }
+inline ATOM NoAtom() { return 0; }
+inline void CloseKernelHandle(HANDLE handle) { api::CloseHandle(handle); }
+inline void CloseListing(HANDLE listing) { api::FindClose(listing); }
+inline void FreeGlobalMemory(HGLOBAL memory) { api::GlobalFree(memory); }
+inline void DeleteGlobalAtom(ATOM atom) { api::GlobalDeleteAtom(atom); }
 
-// Files and snapshots: INVALID_HANDLE_VALUE means none.
-struct FileHandleTraits {
-  static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
-  static void Close(HANDLE h) { api::CloseHandle(h); }
-};
-using UniqueFile = Owner<HANDLE, FileHandleTraits>;
-using UniqueSnapshot = Owner<HANDLE, FileHandleTraits>;
-
+// Process, thread and most kernel handles.
+using UniqueHandle = Owner<HANDLE, NoHandle, CloseKernelHandle>;
+// Files and snapshots, which say "none" with INVALID_HANDLE_VALUE.
+using UniqueFile = Owner<HANDLE, InvalidHandle, CloseKernelHandle>;
+using UniqueSnapshot = Owner<HANDLE, InvalidHandle, CloseKernelHandle>;
 // Directory listings.
-struct FindTraits {
-  static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
-  static void Close(HANDLE h) { api::FindClose(h); }
-};
-using UniqueFind = Owner<HANDLE, FindTraits>;
-
+using UniqueFind = Owner<HANDLE, InvalidHandle, CloseListing>;
 // Global memory that has not yet been handed to the system.
-struct GlobalTraits {
-  static HGLOBAL Invalid() { return nullptr; }
-  static void Close(HGLOBAL h) { api::GlobalFree(h); }
-};
-using UniqueGlobal = Owner<HGLOBAL, GlobalTraits>;
-
+using UniqueGlobal = Owner<HGLOBAL, NoHandle, FreeGlobalMemory>;
 // Global atoms added by the program.
-struct AtomTraits {
-  static ATOM Invalid() { return 0; }
-  static void Close(ATOM a) { api::GlobalDeleteAtom(a); }
-};
-using UniqueAtom = Owner<ATOM, AtomTraits>;
+using UniqueAtom = Owner<ATOM, NoAtom, DeleteGlobalAtom>;
 
 // An open clipboard: closed again when the owner goes.
 class ClipboardOpen {

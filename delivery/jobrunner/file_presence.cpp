@@ -1,5 +1,6 @@
 // FileExistsNonEmpty: the program's one test for whether a file is present.
-#include "procedures.h"
+#include "file_presence.h"
+
 #include "win_owners.h"
 
 bool FileExistsNonEmpty(const std::string& path) {

@@ -6,10 +6,11 @@
 
 #include "command_line.h"
 #include "error_table.h"
+#include "file_presence.h"
 #include "job_parser.h"
-#include "procedures.h"
 #include "qor_state.h"
-#include "trace_format.h"
+#include "texts.h"
+#include "trace_log.h"
 #include "win_owners.h"
 
 namespace {
@@ -20,17 +21,6 @@ qor::UniqueFile OpenForReading(const std::string& path) {
   return qor::UniqueFile(qor::api::CreateFileA(path.c_str(), GENERIC_READ,
                                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-}
-
-bool TraceSwitchPresent() {
-  if (!FileExistsNonEmpty(kTraceSwitchPath)) return false;
-  qor::UniqueFile file = OpenForReading(kTraceSwitchPath);
-  int64_t size = 0;
-  return file && qor::FileSizeOf(file.get(), size) && size > 0;
-}
-
-std::string TrimmedOfBlanks(const std::string& text) {
-  return std::string(TrimBlanks(text));
 }
 
 }  // namespace
@@ -71,10 +61,7 @@ bool ReadWholeFile(const std::string& path, std::string& text) {
   } catch (const std::bad_alloc&) {
     error = ErrorFromNumber(qor_errors::kOutOfMemory);
   }
-  if (TraceOn) {
-    WriteTrace("Fehler beim Lesen der Daten: " + SignedNumber(error.number) + " " +
-               error.description);
-  }
+  if (TraceOn) WriteTrace(ReadFailure(error));
   return false;
 }
 
@@ -82,27 +69,27 @@ void RunJobFile() {
   const char* commandLine = qor::api::GetCommandLineA();
   const std::string argument = ArgumentText(commandLine != nullptr ? commandLine : "");
 
-  TraceOn = false;
-  TraceOn = TraceSwitchPresent();
+  // Tracing is on while the switch file is there and not empty.
+  TraceOn = FileExistsNonEmpty(kTraceSwitchPath);
 
   if (TraceOn) {
-    WriteTrace("***** QOR Start *****");
-    WriteTrace("Parameter:  " + argument);
+    WriteTrace(kTraceStart);
+    WriteTrace(ParameterLine(argument));
   }
-  if (TrimmedOfBlanks(argument).empty()) {
-    if (TraceOn) WriteTrace("Parameterliste ist leer! Der Aufruf soll lauten: qor.exe Dateiname");
+  if (TrimBlanks(argument).empty()) {
+    if (TraceOn) WriteTrace(kArgumentMissing);
     return;
   }
   if (!FileExistsNonEmpty(argument)) {
-    if (TraceOn) WriteTrace(argument + " nicht vorhanden");
+    if (TraceOn) WriteTrace(JobFileMissing(argument));
     return;
   }
   if (!ReadWholeFile(argument, JobText)) {
-    if (TraceOn) WriteTrace("QOR: Daten konnten nicht gelesen werden");
+    if (TraceOn) WriteTrace(kJobNotRead);
     return;
   }
   if (JobText.empty()) {
-    if (TraceOn) WriteTrace("QOR: Datei ist leer!");
+    if (TraceOn) WriteTrace(kJobEmpty);
     return;
   }
   RunJobLoop();

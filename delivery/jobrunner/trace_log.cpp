@@ -1,5 +1,6 @@
 // The trace log: one appended, time-stamped line per call.
-#include "procedures.h"
+#include "trace_log.h"
+
 #include "trace_format.h"
 #include "win_owners.h"
 

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "box_answerer.h"
+#include "check_report.h"
 #include "job_check.h"
 #include "qor_e2e.h"
 #include "stand_in.h"

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 
+#include "check_report.h"
 #include "job_text.h"
+#include "text_places.h"
 
 namespace {
 

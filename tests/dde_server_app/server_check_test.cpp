@@ -7,12 +7,12 @@
 #include <cstring>
 
 #include "box_answerer.h"
-#include "procedures.h"
+#include "dde_server.h"
+#include "file_presence.h"
 #include "qor_e2e.h"
 #include "qor_state.h"
 #include "stand_in.h"
 #include "system_state.h"
-#include "targets.h"
 
 using namespace e2e;
 

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "dde_server.h"
+#include "dde_test_server.h"
 #include "qor_e2e.h"
 
 using namespace e2e;

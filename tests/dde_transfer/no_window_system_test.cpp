@@ -4,7 +4,7 @@
 // so, never name a code an earlier call left behind.
 #include <gtest/gtest.h>
 
-#include "dde_server.h"
+#include "dde_test_server.h"
 #include "qor_e2e.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "clipboard.h"
-#include "dde_server.h"
+#include "dde_test_server.h"
 #include "job_parser.h"
 #include "qor_e2e.h"
 #include "qor_state.h"

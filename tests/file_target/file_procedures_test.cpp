@@ -3,9 +3,9 @@
 // used as the existence test.
 #include <gtest/gtest.h>
 
+#include "file_target.h"
 #include "qor_e2e.h"
 #include "qor_state.h"
-#include "targets.h"
 
 using namespace e2e;
 
@@ -51,15 +51,6 @@ TEST_F(FileProcedures, CreateMissingDirectoriesCreatesNothingForBareOrShortNames
   EXPECT_FALSE(DirectoryExists(dir / "x"));
   EXPECT_TRUE(longFirst);
   EXPECT_TRUE(DirectoryExists(dir / "abc\\cd"));
-}
-
-TEST_F(FileProcedures, GetFileLengthTellsEmptyFromUnopenable) {
-  ASSERT_TRUE(WriteFileBytes(dir / "leer", ""));
-  ASSERT_TRUE(WriteFileBytes(dir / "zehn", "0123456789"));
-  EXPECT_EQ(GetFileLength(dir / "leer"), 0);
-  EXPECT_EQ(GetFileLength(dir / "zehn"), 10);
-  EXPECT_EQ(GetFileLength(dir / "fehlt"), -1);
-  EXPECT_EQ(GetFileLength(dir.path()), -1) << "a directory";
 }
 
 TEST_F(FileProcedures, ResultsAreZeroOrTheErrorNumber) {

@@ -5,8 +5,9 @@
 #include <cstdlib>
 #include <string>
 
+#include "dde_server.h"
+#include "deliver_block.h"
 #include "job_parser.h"
-#include "procedures.h"
 #include "qor_state.h"
 
 namespace {

@@ -1,6 +1,9 @@
-#include "dde_logic.h"
+#include "dde_protocol.h"
 
 #include <gtest/gtest.h>
+
+#include "remaining_time.h"
+#include "texts.h"
 
 namespace {
 

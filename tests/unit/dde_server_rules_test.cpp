@@ -5,7 +5,6 @@
 #include <cctype>
 #include <cstring>
 
-#include "targets.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
 #include "stand_ins.h"
 
-#include "procedures.h"
+#include "dde_server.h"
+#include "deliver_block.h"
 
 StandIns& StandIns::Get() {
   static StandIns instance;

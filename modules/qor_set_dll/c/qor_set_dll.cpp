@@ -68,13 +68,14 @@ bool VersionCheck(const RegKey& appPaths, const char* sourceDir, char* installDi
 // What the ".qor" entry leads to: the open command line when it can be found,
 // else the class name, else empty. False when ".qor" is free.
 bool FileTypeTaken(std::string& programReference) {
-  RegKey fileType;
-  if (!fileType.OpenForReading(HKEY_CLASSES_ROOT, kFileTypeKey)) return false;
+  const RegKey fileType = OpenKeyForReading(HKEY_CLASSES_ROOT, kFileTypeKey);
+  if (!fileType) return false;
   if (!ReadValueText(fileType.get(), nullptr, programReference) || programReference.empty()) {
     return true;
   }
-  RegKey command;
-  if (command.OpenForReading(HKEY_CLASSES_ROOT, CommandKeyName(programReference).c_str())) {
+  const RegKey command =
+      OpenKeyForReading(HKEY_CLASSES_ROOT, CommandKeyName(programReference).c_str());
+  if (command) {
     ReadValueText(command.get(), nullptr, programReference);
   }
   return true;
@@ -94,8 +95,8 @@ extern "C" unsigned char __stdcall CheckMimeType(uint32_t, const char* sourceDir
                                                  char* installDir, uint32_t) {
   // Nothing may escape to the installer; a check that cannot be made stops it.
   try {
-    RegKey appPaths;
-    if (appPaths.OpenForReading(HKEY_LOCAL_MACHINE, kAppPathsKey)) {
+    const RegKey appPaths = OpenKeyForReading(HKEY_LOCAL_MACHINE, kAppPathsKey);
+    if (appPaths) {
       return VersionCheck(appPaths, sourceDir, installDir) ? 1 : 0;
     }
     return AssociationCheck() ? 1 : 0;

@@ -4,33 +4,21 @@
 
 #include <windows.h>
 
+#include <memory>
+#include <type_traits>
+
 namespace qor_setup {
 
-class RegKey {
- public:
-  RegKey() = default;
-  RegKey(const RegKey&) = delete;
-  RegKey& operator=(const RegKey&) = delete;
-  ~RegKey() { Close(); }
-
-  // Opens root\subKey for reading; false (and nothing held) when it does not open.
-  bool OpenForReading(HKEY root, const char* subKey) {
-    Close();
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, subKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    key_ = key;
-    return true;
-  }
-
-  void Close() {
-    if (key_ != nullptr) RegCloseKey(key_);
-    key_ = nullptr;
-  }
-
-  HKEY get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
+struct KeyCloser {
+  void operator()(HKEY key) const { RegCloseKey(key); }
 };
+using RegKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
+
+// Opens root\subKey for reading; an empty owner when it does not open.
+inline RegKey OpenKeyForReading(HKEY root, const char* subKey) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(root, subKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return RegKey();
+  return RegKey(key);
+}
 
 }  // namespace qor_setup

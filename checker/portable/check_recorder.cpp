@@ -1,0 +1,69 @@
+#include "check_recorder.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "header_diagnosis.h"
+#include "text_places.h"
+#include "qor_state.h"
+#include "verdict_texts.h"
+
+void CheckRecorder::HeaderParsed(int32_t position, int32_t next, bool valid) {
+  const int32_t markerAt = FindFrom(JobText, kHeaderStart, position);
+  if (markerAt == 0) {
+    check_.ending = RegularEnd(WhereInJob(std::max<int32_t>(position, 1)));
+    return;
+  }
+  BlockVerdict v;
+  v.headerAt = markerAt;
+  v.headerValid = valid;
+  v.block = JobBlock;
+  if (valid) {
+    v.hints = HintsForValid(JobBlock, markerAt);
+    v.namesCompanion = NamesCompanion(JobBlock);
+  } else {
+    v.reason = DiagnoseInvalid(JobBlock, markerAt);
+    check_.ending = EndsAtInvalidHeader(CountHeaderMarkers(next > 0 ? next : markerAt + 1));
+    check_.endsEarly = true;
+  }
+  check_.blocks.push_back(std::move(v));
+}
+
+void CheckRecorder::HeaderUnterminated() {
+  check_.blocks.back().reason = kHeaderEndMissing;
+  check_.ending = kEndsAtUnterminatedHeader;
+  check_.endsEarly = true;
+}
+
+void CheckRecorder::DataParsed(int32_t position, int32_t next, bool deliver) {
+  BlockVerdict& v = check_.blocks.back();
+  const int32_t dataMarker = FindFrom(JobText, kDataStart, position);
+  v.delivered = deliver;
+  if (dataMarker == 0) {
+    v.reason = kNoDataSection;
+    return;
+  }
+  NotePassedOverHeader(v, position, dataMarker);
+  if (deliver) {
+    v.block.DataText = JobBlock.DataText;
+    v.dataAt = dataMarker + static_cast<int32_t>(kDataStart.size());
+    while (JobText[v.dataAt - 1] == ' ') ++v.dataAt;
+  } else {
+    v.reason = kDataEmpty;
+  }
+  if (next == 0 && FindFrom(JobText, kDataEnd, dataMarker) == 0) NoteMissingDataEnd(v, dataMarker);
+}
+
+void CheckRecorder::NotePassedOverHeader(BlockVerdict& v, int32_t position, int32_t dataMarker) {
+  const int32_t skipped = FindFrom(JobText, kHeaderStart, position);
+  if (skipped == 0 || skipped >= dataMarker) return;
+  v.hints.push_back(HeaderWithoutData(WhereInJob(skipped)));
+  ++check_.passedOver;
+}
+
+void CheckRecorder::NoteMissingDataEnd(BlockVerdict& v, int32_t dataMarker) {
+  const int32_t swallowed = CountHeaderMarkers(dataMarker);
+  if (swallowed > 0) check_.endsEarly = true;
+  v.hints.push_back(DataEndMissing(swallowed));
+  check_.ending = kEndsWithThisBlock;
+}

@@ -1,0 +1,8 @@
+// Where "hulintern" leads, for a checker built away from Windows: there is no
+// Windows directory and so no ZIRARUDAZADER.INI to read. The report says so
+// in place of the path.
+#include "dde_server.h"
+#include "qor_state.h"
+#include "verdict_texts.h"
+
+void LocateCompanionPath() { JobBlock.DdeService = kCompanionElsewhere; }

@@ -1,0 +1,37 @@
+// Explains a job file: runs the program's own loop and parser over it with a
+// recording stand-in for delivery, and says block by block what would happen
+// and why a block would not be delivered. No Windows API here.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "qor_state.h"
+
+struct BlockVerdict {
+  int32_t headerAt = 0;      // 1-based position of "(((HEADERSTART)))"
+  bool headerValid = false;
+  JobBlockRecord block;      // as parsed (DataText only when delivered)
+  bool delivered = false;
+  int32_t dataAt = 0;        // 1-based position of the payload's first char, 0 if none
+  std::string reason;        // why the block is not delivered / the header is invalid
+  std::vector<std::string> hints;  // likely mistakes in a block that is delivered
+  bool namesCompanion = false;     // "DDE-Service=hulintern": block.DdeService is what it became
+};
+
+struct JobCheck {
+  std::vector<BlockVerdict> blocks;
+  std::string ending;        // how and where the run ends
+  bool endsEarly = false;    // headers remain that the run never looks at
+  int32_t passedOver = 0;    // headers passed over because a header had no data section
+  int32_t headerMarkers = 0; // "(((HEADERSTART)))" markers in the whole text
+};
+
+// Checks `text` as the job text. Uses and overwrites JobText and JobBlock; the
+// payloads in the verdicts point into JobText and are valid until the next call.
+// "hulintern" is resolved by LocateCompanionPath as the loop calls it.
+JobCheck CheckJob(std::string text);
+
+// 0 when every block would be delivered, 1 otherwise.
+int CheckStatus(const JobCheck& check);

@@ -1,0 +1,180 @@
+#include "verdict_texts.h"
+
+#include <iterator>
+
+#include "target_table.h"
+
+namespace {
+
+std::string Quoted(std::string_view s) { return "\"" + std::string(s) + "\""; }
+
+constexpr char kMindTheCase[] = " (Gro\337-/Kleinschreibung beachten).";
+
+}  // namespace
+
+std::string PlaceText(int32_t line, int32_t column) {
+  return "Zeile " + std::to_string(line) + ", Spalte " + std::to_string(column);
+}
+
+std::string EntryMissing(std::string_view key) { return "Der Eintrag " + Quoted(key) + " fehlt."; }
+
+std::string EntryInOtherCase(std::string_view key, const std::string& where,
+                             std::string_view written) {
+  return "Der Eintrag " + Quoted(key) + " fehlt; in " + where + " steht " + Quoted(written) +
+         kMindTheCase;
+}
+
+std::string EntryBeforeTarget(std::string_view key, const std::string& where) {
+  return "Der Eintrag " + Quoted(key) + " (" + where +
+         ") steht vor dem Eintrag \"Ziel=\" und wird deshalb nicht gelesen; er muss dahinter "
+         "stehen.";
+}
+
+std::string LineBreakInValue(std::string_view key, const std::string& where) {
+  return "Zeilenumbruch im Wert von " + Quoted(key) + " (" + where +
+         "): das \"*\" muss direkt hinter dem Wert stehen.";
+}
+
+std::string ValueEmpty(std::string_view key, const std::string& where) {
+  return "Der Wert von " + Quoted(key) + " (" + where + ") ist leer.";
+}
+
+std::string TargetInOtherCase(std::string_view value, const std::string& where,
+                              std::string_view meant) {
+  return "Unbekanntes Ziel " + Quoted(value) + " (" + where + "): gemeint ist wohl " +
+         Quoted(meant) + kMindTheCase;
+}
+
+std::string UnknownTarget(std::string_view value, const std::string& where) {
+  std::string keywords;
+  for (size_t i = 0; i < std::size(kTargets); ++i) {
+    if (i > 0) keywords += i + 1 < std::size(kTargets) ? ", " : " und ";
+    keywords += Quoted(kTargets[i].keyword);
+  }
+  return "Unbekanntes Ziel " + Quoted(value) + " (" + where + "); m\366glich sind " + keywords +
+         ".";
+}
+
+std::string EntryNotRead(std::string_view key, const std::string& where,
+                         std::string_view before, std::string_view effect) {
+  return "Der Eintrag " + Quoted(key) + " (" + where + ") steht vor " + Quoted(before) +
+         " und wird deshalb nicht gelesen: " + std::string(effect);
+}
+
+std::string AppendInOtherCase(std::string_view value, const std::string& where) {
+  return "\"Anhaengen=" + std::string(value) + "\" (" + where +
+         ") schaltet das Anh\344ngen nicht ein: nur \"Ja\", genau so geschrieben.";
+}
+
+std::string LineBreakInAppend(const std::string& where) {
+  return "Zeilenumbruch im Wert von \"Anhaengen=\" (" + where + "): das Anh\344ngen bleibt aus.";
+}
+
+std::string UnquotedProgram(const std::string& where, const std::vector<std::string>& tried,
+                            std::string_view meant) {
+  std::string hint = "Der Programmpfad in \"Externer Programmaufruf=\" (" + where +
+                     ") enth\344lt ein Leerzeichen und steht nicht in Anf\374hrungszeichen: "
+                     "Windows startet zuerst " +
+                     Quoted(tried.front()) + ", wenn es diese Datei gibt";
+  for (size_t i = 1; i < tried.size(); ++i) hint += ", dann " + Quoted(tried[i]);
+  if (!meant.empty()) hint += ", und erst danach " + Quoted(meant);
+  return hint + ". Ein Programmpfad mit Leerzeichen geh\366rt in Anf\374hrungszeichen.";
+}
+
+std::string HeaderWithoutData(const std::string& nextHeaderWhere) {
+  return "Dieser Kopf hat keinen eigenen Datenbereich: es folgt direkt der Kopf in " +
+         nextHeaderWhere +
+         "; dessen Nutzdaten werden unter diesem Kopf geliefert und jener Kopf wird "
+         "\374bersprungen.";
+}
+
+std::string DataEndMissing(int32_t swallowedHeaders) {
+  std::string text = "\"(((DATAEND)))\" fehlt: die Nutzdaten reichen bis zum Dateiende";
+  if (swallowedHeaders > 0) {
+    text += " und enthalten " + std::to_string(swallowedHeaders) +
+            " weitere(n) Block/Bl\366cke als Text; diese werden nicht einzeln geliefert";
+  }
+  return text + ". Der Lauf endet nach diesem Block.";
+}
+
+std::string RegularEnd(const std::string& where) {
+  return "Ende: kein weiterer Kopf ab " + where + " - der Lauf endet regul\344r.";
+}
+
+std::string EndsAtInvalidHeader(int32_t laterHeaders) {
+  std::string text = "Der Lauf endet an diesem ung\374ltigen Kopf";
+  if (laterHeaders == 0) return text + ".";
+  return text + "; " + std::to_string(laterHeaders) +
+         " weitere(r) Block/Bl\366cke danach werden nicht mehr betrachtet.";
+}
+
+std::string ReportHeading(const std::string& jobName, size_t bytes) {
+  return "Auftragsdatei " + jobName + " (" + std::to_string(bytes) + " Bytes)\n";
+}
+
+std::string BlockHeading(int number, const std::string& where) {
+  return "\nBlock " + std::to_string(number) + " (" + where + "): ";
+}
+
+std::string InvalidHeaderLines(const std::string& reason) {
+  return "Kopf ung\374ltig\n  Grund: " + reason + "\n";
+}
+
+std::string FileLines(const std::string& fileName, bool append, const std::string& program) {
+  return "  Dateiname:   " + fileName + "\n  Anh\344ngen:    " +
+         (append ? "ja" : "nein (ersetzen)") + "\n  Programm:    " +
+         (program.empty() ? "keins" : program) + "\n";
+}
+
+std::string ClipboardLines(bool append) {
+  return std::string("  Anh\344ngen:    ") +
+         (append ? "ja (andere Formate bleiben)" : "nein (Zwischenablage wird geleert)") + "\n";
+}
+
+std::string DdeLines(const std::string& service, const std::string& server,
+                     const std::string& topic, const std::string& item) {
+  return "  DDE-Service: " + service + "\n" + "  DDE-Server:  " + server + "\n" +
+         "  DDE-Topic:   " + topic + "\n" + "  DDE-Item:    " + item + "\n";
+}
+
+std::string DeliveredLines(size_t bytes, const std::string& where, const std::string& preview) {
+  return "  Nutzdaten:   " + std::to_string(bytes) + " Bytes ab " + where + ": " + preview +
+         "\n  => wird geliefert\n";
+}
+
+std::string NotDeliveredLine(const std::string& reason) {
+  return "  => wird NICHT geliefert: " + reason + "\n";
+}
+
+std::string HintLine(const std::string& hint) { return "  Hinweis: " + hint + "\n"; }
+
+std::string ResultLine(int delivered, int32_t headers) {
+  return "Ergebnis: " + std::to_string(delivered) + " von " + std::to_string(headers) +
+         " Bl\366cken werden geliefert.\n";
+}
+
+std::string CompanionService(const std::string& path, bool found) {
+  std::string service = "hulintern -> " + path;
+  if (!found) {
+    service += " (ZIRARUDAZADER.INI fehlt oder ist leer: qor.exe versucht \"hulintern\" zu "
+               "starten)";
+  }
+  return service;
+}
+
+std::string ProgramLine(int block, const std::string& program) {
+  return "  Block " + std::to_string(block) + ", Externer Programmaufruf: " + program + "\n";
+}
+
+std::string ServerLine(int block, const std::string& service) {
+  return "  Block " + std::to_string(block) + ", DDE-Service (wenn es nicht schon l\344uft): " +
+         service + "\n";
+}
+
+std::string ProgramList(const std::string& lines) {
+  return "Programme, die dieser Auftrag startet:" + (lines.empty() ? " keine\n" : "\n" + lines);
+}
+
+std::string CannotRead(const std::string& path) {
+  return "qorcheck: " + path + " kann nicht gelesen werden\n";
+}

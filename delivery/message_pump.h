@@ -1,0 +1,12 @@
+// The one message pump of the program: its hidden windows (Form1, the
+// clipboard owner) get their window messages while the program waits.
+#pragma once
+
+#include <cstdint>
+
+// Dispatches window messages until `done` returns true or `timeoutMs` has
+// passed; true when done.
+bool PumpMessagesUntil(bool (*done)(), uint32_t timeoutMs);
+
+// Dispatches the messages queued already, without waiting for anything new.
+void DispatchPendingMessages();

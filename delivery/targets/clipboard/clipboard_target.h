@@ -1,0 +1,5 @@
+// Clipboard target.
+#pragma once
+
+// Puts JobBlock.DataText on the clipboard as CF_TEXT.
+void PutBlockOnClipboard();

@@ -1,0 +1,142 @@
+#include "dde_messages.h"
+
+#include <dde.h>
+
+#include <new>
+#include <vector>
+
+#include "dde_protocol.h"
+#include "form1.h"
+#include "message_pump.h"
+#include "remaining_time.h"
+#include "txtexport.h"
+
+namespace {
+
+uint32_t TimeoutMs() { return LinkTimeoutMs(txtEXport.LinkTimeout); }
+
+enum class Answer { Ack, TimedOut, Closed };
+
+// Waits for the server's WM_DDE_ACK to the request just posted; its status
+// word is then in Conversation.ackStatus.
+Answer AwaitAck() {
+  Conversation.awaitingAck = true;
+  Conversation.ackArrived = false;
+  PumpMessagesUntil([] { return Conversation.ackArrived || Conversation.closedByServer; },
+                    TimeoutMs());
+  Conversation.awaitingAck = false;
+  if (Conversation.ackArrived) return Answer::Ack;
+  if (Conversation.closedByServer) return Answer::Closed;
+  ++Conversation.overdueAcks;
+  Conversation.serverSilent = true;
+  return Answer::TimedOut;
+}
+
+// Posts a packed DDE message with `item`; on success the atom and the
+// packed lParam belong to the server.
+bool PostWithItem(HWND form, UINT message, UINT_PTR low, const std::string& itemName) {
+  qor::UniqueAtom item(qor::api::GlobalAddAtomA(itemName.c_str()));
+  if (!item) {
+    RecordDdeWindowsFailure();
+    return false;
+  }
+  const LPARAM lParam = qor::api::PackDDElParam(message, low, item.get());
+  if (!qor::api::PostMessageA(Conversation.server, message, reinterpret_cast<WPARAM>(form),
+                              lParam)) {
+    RecordDdeWindowsFailure();
+    qor::api::FreeDDElParam(message, lParam);
+    return false;
+  }
+  item.release();
+  return true;
+}
+
+// Without memory for the list the windows found so far are asked; nothing
+// may be thrown through the system's enumeration.
+BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
+  try {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    return TRUE;
+  } catch (const std::bad_alloc&) {
+    return FALSE;
+  }
+}
+
+}  // namespace
+
+void RecordDdeFailure(int16_t number) { DdeLastError = ErrorFromNumber(number); }
+
+void RecordDdeWindowsFailure() { DdeLastError = ErrorFromWin32(::GetLastError()); }
+
+bool Initiate(HWND form, const std::string& application, const std::string& topic) {
+  qor::UniqueAtom applicationAtom(qor::api::GlobalAddAtomA(application.c_str()));
+  qor::UniqueAtom topicAtom(qor::api::GlobalAddAtomA(topic.c_str()));
+  if (!applicationAtom || !topicAtom) {
+    RecordDdeFailure(qor_errors::kDdeLinkTopic);
+    return false;
+  }
+  std::vector<HWND> windows;
+  qor::api::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
+
+  Conversation = ConversationRecord();
+  Conversation.initiating = true;
+  const uint32_t start = qor::api::GetTickCount();
+  bool outOfTime = false;
+  for (HWND window : windows) {
+    if (window == form) continue;
+    const uint32_t left = RemainingMs(start, qor::api::GetTickCount(), TimeoutMs());
+    if (left == 0) {
+      outOfTime = true;
+      break;
+    }
+    DWORD_PTR result = 0;
+    // Not SMTO_BLOCK: the answer is sent to Form1 while this call waits.
+    qor::api::SendMessageTimeoutA(window, WM_DDE_INITIATE, reinterpret_cast<WPARAM>(form),
+                                  MAKELPARAM(applicationAtom.get(), topicAtom.get()),
+                                  SMTO_ABORTIFHUNG, left, &result);
+    if (Conversation.server != nullptr) break;
+  }
+  Conversation.initiating = false;
+  if (Conversation.server != nullptr) return true;
+  RecordDdeFailure(outOfTime ? qor_errors::kDdeTimeout : qor_errors::kDdeNoAnswer);
+  return false;
+}
+
+int16_t HandOverAndAwait(HWND form, UINT message, qor::UniqueGlobal& memory,
+                         const std::string& item) {
+  if (!PostWithItem(form, message, reinterpret_cast<UINT_PTR>(memory.get()), item)) {
+    return kNoAnswer;
+  }
+  switch (AwaitAck()) {
+    case Answer::Ack: {
+      const int16_t error = AckErrorNumber(Conversation.ackStatus);
+      if (error == 0) memory.release();
+      return error;
+    }
+    case Answer::TimedOut:
+      memory.release();
+      RecordDdeFailure(qor_errors::kDdeTimeout);
+      return kNoAnswer;
+    case Answer::Closed:
+      memory.release();
+      RecordDdeFailure(qor_errors::kDdeClosed);
+      return kNoAnswer;
+  }
+  return kNoAnswer;
+}
+
+void EndConversation(HWND form) {
+  if (form != nullptr && Conversation.server != nullptr && !Conversation.closedByServer) {
+    if (Conversation.adviseActive && !Conversation.serverSilent &&
+        PostWithItem(form, WM_DDE_UNADVISE, CF_TEXT, Conversation.advisedItem)) {
+      AwaitAck();
+    }
+    Conversation.awaitingTerminate = true;
+    if (qor::api::PostMessageA(Conversation.server, WM_DDE_TERMINATE,
+                               reinterpret_cast<WPARAM>(form), 0) &&
+        !Conversation.serverSilent && !Conversation.closedByServer) {
+      PumpMessagesUntil([] { return Conversation.terminateArrived; }, TimeoutMs());
+    }
+  }
+  Conversation = ConversationRecord();
+}

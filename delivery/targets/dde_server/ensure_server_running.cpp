@@ -1,0 +1,101 @@
+// EnsureDdeServerRunning: the program that serves a DDE block runs before the
+// conversation is opened; it is looked for among the running processes by its
+// executable path and started when missing.
+#include "dde_server.h"
+
+#include <new>
+
+#include "dde_server_rules.h"
+#include "detached_process.h"
+#include "message_pump.h"
+#include "process_scan.h"
+#include "qor_state.h"
+#include "texts.h"
+#include "trace_log.h"
+#include "win_api.h"
+
+namespace {
+
+// The program has no visible window: the box belongs to no window of it.
+constexpr HWND kMessageBoxOwner = nullptr;
+
+// Only 32-bit fields and text: the same size in 32-bit and 64-bit processes.
+static_assert(sizeof(OSVERSIONINFOA) == 148, "the record GetVersionExA fills");
+
+// The one place the program shows something to the user; the run halts here
+// until the box is closed.
+void ReportFailure(const std::string& path, const QorError& failure) {
+  try {
+    const std::string message = DdeServerFailure(path, failure);
+    qor::api::MessageBoxA(kMessageBoxOwner, message.c_str(), kDdeServerBoxCaption,
+                          MB_OK | MB_ICONSTOP);
+    if (TraceOn) WriteTrace(message);
+  } catch (...) {
+    // Without memory for the text there is nothing left to show.
+  }
+}
+
+// Starts exactly the program file `path` names, shown without taking the
+// focus, and does not wait for it. The path is the application name, never a
+// command line to be taken apart: an unquoted C:\Program Files\... would
+// start C:\Program.exe first whenever that file exists. The program gets its
+// own path in quotation marks as its command line, as a shell would start it.
+bool StartServer(const std::string& path, QorError& failure) {
+  // A NUL would end the name early: the system would start another file.
+  if (path.find('\0') != std::string::npos) {
+    failure = ErrorFromNumber(qor_errors::kBadFileName);
+    return false;
+  }
+  const DWORD error = StartDetachedProcess(path.c_str(), "\"" + path + "\"", SW_SHOWNOACTIVATE, 0);
+  if (error != NO_ERROR) {
+    failure = ErrorFromWin32(error);
+    return false;
+  }
+  // The program's own windows see what is queued already.
+  DispatchPendingMessages();
+  return true;
+}
+
+}  // namespace
+
+int16_t GetWindowsVersionCode() {
+  OSVERSIONINFOA info{};
+  info.dwOSVersionInfoSize = sizeof info;
+  if (!qor::api::GetVersionExA(&info)) return 0;
+  return VersionCodeFor(info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion);
+}
+
+bool EnsureDdeServerRunning(const std::string& path) {
+  QorError failure;
+  try {
+    const int16_t code = GetWindowsVersionCode();
+    ScanOutcome outcome = ScanOutcome::Found;  // releases without a scan count as running
+    if (code >= 4 && code <= 6) {
+      outcome = ScanProcessList(path, failure);
+    } else if (code >= 1 && code <= 3) {
+      outcome = ScanSnapshot(path, failure);
+    }
+    switch (outcome) {
+      case ScanOutcome::CannotScan:
+        return false;
+      case ScanOutcome::Failed:
+        ReportFailure(path, failure);
+        return false;
+      case ScanOutcome::NotFound:
+        if (!StartServer(path, failure)) {
+          ReportFailure(path, failure);
+          return false;
+        }
+        return true;
+      case ScanOutcome::Found:
+        return true;
+    }
+  } catch (const std::bad_alloc&) {
+    try {
+      ReportFailure(path, ErrorFromNumber(qor_errors::kOutOfMemory));
+    } catch (const std::bad_alloc&) {
+      // Not even the description fits; the block is given up silently.
+    }
+  }
+  return false;
+}
