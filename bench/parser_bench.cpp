@@ -25,7 +25,8 @@ std::string MakeJob(size_t totalBytes) {
   }
   int block = 0;
   while (job.size() < totalBytes) {
-    job += "(((HEADERSTART)))\r\nZiel=Datei*\r\nDateiname=C:\\Export\\teil" + std::to_string(block++ % 50) +
+    job += "(((HEADERSTART)))\r\nZiel=Datei*\r\nDateiname=C:\\Export\\teil" +
+           std::to_string(block++ % 50) +
            ".txt*\r\nAnhaengen=Ja*\r\n(((HEADEREND)))\r\n(((DATASTART)))\r\n" + payload +
            "(((DATAEND)))\r\n";
   }
@@ -33,8 +34,8 @@ std::string MakeJob(size_t totalBytes) {
 }
 
 size_t MemmemScan(const std::string& text) {
-  static const char* const kMarkers[] = {"(((HEADERSTART)))", "(((HEADEREND)))",
-                                         "(((DATASTART)))", "(((DATAEND)))"};
+  static const char* const kMarkers[] = {"(((HEADERSTART)))", "(((HEADEREND)))", "(((DATASTART)))",
+                                         "(((DATAEND)))"};
   const char* p = text.data();
   const char* end = p + text.size();
   size_t found = 0;
@@ -79,7 +80,8 @@ int main() {
       RunJobLoop();
     });
     if (static_cast<size_t>(gDelivered) * 4 != markers) {
-      std::fprintf(stderr, "parser delivered %ld blocks, scan found %zu markers\n", gDelivered, markers);
+      std::fprintf(stderr, "parser delivered %ld blocks, scan found %zu markers\n", gDelivered,
+                   markers);
       return 1;
     }
     std::printf("memmem_%zuMB %.4f %.0f\n", mb, scan, mbs / scan);

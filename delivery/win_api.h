@@ -67,7 +67,7 @@ class LazyProc {
 
 // Declares qor::api::NAME as the lazily bound NAME of LIBRARY.
 #define QOR_LAZY(library, name, ...) \
-  inline ::qor::LazyProc<decltype(&::name)> name{library, #name, ##__VA_ARGS__}
+  inline ::qor::LazyProc<decltype(&::name)> name { library, #name, ##__VA_ARGS__ }
 
 namespace qor::api {
 

@@ -17,7 +17,7 @@ HWND FindShownBox(const char* caption) {
   // A box is created hidden and filled in before it is shown.
   const HWND box = FindWindowA("#32770", caption);
   return box != nullptr && IsWindowVisible(box) && GetDlgItem(box, kTextId) != nullptr ? box
-                                                                                        : nullptr;
+                                                                                       : nullptr;
 }
 
 SeenBox ReadBox(HWND box) {

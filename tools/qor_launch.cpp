@@ -14,8 +14,8 @@ namespace {
 
 void Print(const std::string& text) {
   DWORD written = 0;
-  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text.data(), static_cast<DWORD>(text.size()),
-            &written, nullptr);
+  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text.data(), static_cast<DWORD>(text.size()), &written,
+            nullptr);
 }
 
 }  // namespace

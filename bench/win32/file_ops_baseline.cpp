@@ -89,7 +89,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         if (!Exists(dir)) {
           for (size_t at = dir.find('\\'); at != std::string::npos; at = dir.find('\\', at + 1)) {
             const std::string prefix = dir.substr(0, at + 1);
-            if (prefix.size() > 3 && !Exists(prefix + "*")) CreateDirectoryA(prefix.c_str(), &security);
+            if (prefix.size() > 3 && !Exists(prefix + "*"))
+              CreateDirectoryA(prefix.c_str(), &security);
           }
           CreateDirectoryA(dir.c_str(), &security);
           Exists(dir);

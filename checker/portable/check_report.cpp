@@ -90,7 +90,8 @@ std::string FormatCheck(const JobCheck& check, const std::string& jobName) {
     out += std::string(TargetKeyword(v.block.TargetCode)) + "\n" + TargetLines(v);
     if (v.delivered) {
       ++delivered;
-      out += DeliveredLines(v.block.DataText.size(), WhereInJob(v.dataAt), Preview(v.block.DataText));
+      out +=
+          DeliveredLines(v.block.DataText.size(), WhereInJob(v.dataAt), Preview(v.block.DataText));
     } else {
       out += NotDeliveredLine(v.reason);
     }

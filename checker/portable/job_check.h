@@ -10,22 +10,22 @@
 #include "qor_state.h"
 
 struct BlockVerdict {
-  int32_t headerAt = 0;      // 1-based position of "(((HEADERSTART)))"
+  int32_t headerAt = 0;  // 1-based position of "(((HEADERSTART)))"
   bool headerValid = false;
-  JobBlockRecord block;      // as parsed (DataText only when delivered)
+  JobBlockRecord block;  // as parsed (DataText only when delivered)
   bool delivered = false;
-  int32_t dataAt = 0;        // 1-based position of the payload's first char, 0 if none
-  std::string reason;        // why the block is not delivered / the header is invalid
+  int32_t dataAt = 0;              // 1-based position of the payload's first char, 0 if none
+  std::string reason;              // why the block is not delivered / the header is invalid
   std::vector<std::string> hints;  // likely mistakes in a block that is delivered
   bool namesCompanion = false;     // "DDE-Service=hulintern": block.DdeService is what it became
 };
 
 struct JobCheck {
   std::vector<BlockVerdict> blocks;
-  std::string ending;        // how and where the run ends
-  bool endsEarly = false;    // headers remain that the run never looks at
-  int32_t passedOver = 0;    // headers passed over because a header had no data section
-  int32_t headerMarkers = 0; // "(((HEADERSTART)))" markers in the whole text
+  std::string ending;         // how and where the run ends
+  bool endsEarly = false;     // headers remain that the run never looks at
+  int32_t passedOver = 0;     // headers passed over because a header had no data section
+  int32_t headerMarkers = 0;  // "(((HEADERSTART)))" markers in the whole text
 };
 
 // Checks `text` as the job text. Uses and overwrites JobText and JobBlock; the

@@ -48,9 +48,8 @@ int32_t CountHeaderMarkers(int32_t from) {
 }
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return Lower(x) == Lower(y);
-         });
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [](char x, char y) { return Lower(x) == Lower(y); });
 }
 
 size_t FindIgnoringCase(std::string_view text, std::string_view what) {

@@ -55,8 +55,8 @@ std::string UnknownTarget(std::string_view value, const std::string& where) {
          ".";
 }
 
-std::string EntryNotRead(std::string_view key, const std::string& where,
-                         std::string_view before, std::string_view effect) {
+std::string EntryNotRead(std::string_view key, const std::string& where, std::string_view before,
+                         std::string_view effect) {
   return "Der Eintrag " + Quoted(key) + " (" + where + ") steht vor " + Quoted(before) +
          " und wird deshalb nicht gelesen: " + std::string(effect);
 }
@@ -121,9 +121,9 @@ std::string InvalidHeaderLines(const std::string& reason) {
 }
 
 std::string FileLines(const std::string& fileName, bool append, const std::string& program) {
-  return "  Dateiname:   " + fileName + "\n  Anh\344ngen:    " +
-         (append ? "ja" : "nein (ersetzen)") + "\n  Programm:    " +
-         (program.empty() ? "keins" : program) + "\n";
+  return "  Dateiname:   " + fileName +
+         "\n  Anh\344ngen:    " + (append ? "ja" : "nein (ersetzen)") +
+         "\n  Programm:    " + (program.empty() ? "keins" : program) + "\n";
 }
 
 std::string ClipboardLines(bool append) {
@@ -156,8 +156,9 @@ std::string ResultLine(int delivered, int32_t headers) {
 std::string CompanionService(const std::string& path, bool found) {
   std::string service = "hulintern -> " + path;
   if (!found) {
-    service += " (ZIRARUDAZADER.INI fehlt oder ist leer: qor.exe versucht \"hulintern\" zu "
-               "starten)";
+    service +=
+        " (ZIRARUDAZADER.INI fehlt oder ist leer: qor.exe versucht \"hulintern\" zu "
+        "starten)";
   }
   return service;
 }
@@ -167,8 +168,8 @@ std::string ProgramLine(int block, const std::string& program) {
 }
 
 std::string ServerLine(int block, const std::string& service) {
-  return "  Block " + std::to_string(block) + ", DDE-Service (wenn es nicht schon l\344uft): " +
-         service + "\n";
+  return "  Block " + std::to_string(block) +
+         ", DDE-Service (wenn es nicht schon l\344uft): " + service + "\n";
 }
 
 std::string ProgramList(const std::string& lines) {

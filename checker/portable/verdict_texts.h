@@ -27,8 +27,8 @@ std::string UnknownTarget(std::string_view value, const std::string& where);
 
 // Hints for a header that is valid: an entry written where it is not read,
 // and what follows from it
-std::string EntryNotRead(std::string_view key, const std::string& where,
-                         std::string_view before, std::string_view effect);
+std::string EntryNotRead(std::string_view key, const std::string& where, std::string_view before,
+                         std::string_view effect);
 inline constexpr char kFileReplaced[] = "die Datei wird ersetzt, nicht erg\344nzt.";
 inline constexpr char kNoProgramStarted[] = "kein Programm wird gestartet.";
 inline constexpr char kClipboardEmptied[] = "die Zwischenablage wird vorher geleert.";
@@ -52,7 +52,8 @@ std::string DataEndMissing(int32_t swallowedHeaders);
 // How the run ends
 std::string RegularEnd(const std::string& where);
 std::string EndsAtInvalidHeader(int32_t laterHeaders);
-inline constexpr char kEndsAtUnterminatedHeader[] = "Der Lauf endet an diesem Kopf ohne Ende-Marke.";
+inline constexpr char kEndsAtUnterminatedHeader[] =
+    "Der Lauf endet an diesem Kopf ohne Ende-Marke.";
 inline constexpr char kEndsWithThisBlock[] = "Der Lauf endet mit diesem Block.";
 
 // The report

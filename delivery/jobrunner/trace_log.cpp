@@ -41,8 +41,7 @@ void WriteTrace(const std::string& message) {
     const std::string line =
         FormatTraceLine({now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute}, message);
     DWORD written = 0;
-    qor::api::WriteFile(log.get(), line.data(), static_cast<DWORD>(line.size()), &written,
-                        nullptr);
+    qor::api::WriteFile(log.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
   } catch (...) {
     // A line that cannot be written is lost; the caller carries on.
   }

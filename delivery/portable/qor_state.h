@@ -25,6 +25,6 @@ struct JobBlockRecord {
   std::string ExternalProgram;
 };
 
-extern bool TraceOn;           // set once at start-up from the trace switch file
-extern std::string JobText;    // the whole job file, one char per byte
+extern bool TraceOn;         // set once at start-up from the trace switch file
+extern std::string JobText;  // the whole job file, one char per byte
 extern JobBlockRecord JobBlock;

@@ -133,10 +133,10 @@ int WINAPI WinMain(HINSTANCE self, HINSTANCE, LPSTR, int show) {
   const std::string title = "QOR DDE-Demo - " + service + "|" + topic;
   HWND window = CreateWindowExA(0, kWindowClass, title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                                 CW_USEDEFAULT, 640, 400, nullptr, nullptr, self, nullptr);
-  logView = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "",
-                            WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY |
-                                ES_AUTOVSCROLL,
-                            0, 0, 0, 0, window, nullptr, self, nullptr);
+  logView = CreateWindowExA(
+      WS_EX_CLIENTEDGE, "EDIT", "",
+      WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0, 0, 0, 0,
+      window, nullptr, self, nullptr);
   ShowWindow(window, show);
 
   if (DdeInitializeA(&instance, DdeCallback,

@@ -35,8 +35,7 @@ Files Actual(const TempDir& dir) {
   return files;
 }
 
-void ExpectAgreement(const std::string& name,
-                     std::string (*makeJob)(const TempDir& dir)) {
+void ExpectAgreement(const std::string& name, std::string (*makeJob)(const TempDir& dir)) {
   SCOPED_TRACE(name);
   TempDir dir;
   const std::string job = makeJob(dir);
@@ -195,8 +194,7 @@ TEST(CheckerAgreesWithQor, OnWhereHulinternLeads) {
   } cases[] = {
       {"empty INI", "", "hulintern"},
       {"missing key", "[ZIRARUDAZADER]\r\nanderes=x\r\n", BinDir() + "\\dravo.exe"},
-      {"\\work path", WorkingDataIni(dir / "Bib\\work\\daten"),
-       dir / "Bib\\bin\\dravo.exe"},
+      {"\\work path", WorkingDataIni(dir / "Bib\\work\\daten"), dir / "Bib\\bin\\dravo.exe"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

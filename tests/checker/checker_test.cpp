@@ -65,9 +65,8 @@ TEST(Checker, AppendValueInWrongCase) {
 }
 
 TEST(Checker, DdeEntryBeforeTargetMakesHeaderInvalid) {
-  const JobCheck check =
-      CheckJob(Block("DDE-Topic=T*\r\nZiel=DDE*\r\nDDE-Service=s*\r\nDDE-Server=S*\r\nDDE-Item=I*",
-                     "d"));
+  const JobCheck check = CheckJob(
+      Block("DDE-Topic=T*\r\nZiel=DDE*\r\nDDE-Service=s*\r\nDDE-Server=S*\r\nDDE-Item=I*", "d"));
   ASSERT_EQ(check.blocks.size(), 1u);
   EXPECT_EQ(check.blocks[0].reason,
             "Der Eintrag \"DDE-Topic=\" (Zeile 2, Spalte 1) steht vor dem Eintrag \"Ziel=\" und "
@@ -99,8 +98,8 @@ TEST(Checker, BlankPayloadAndMissingDataSection) {
 }
 
 TEST(Checker, HeaderFollowedDirectlyByAnotherBlock) {
-  const JobCheck check = CheckJob("(((HEADERSTART)))Ziel=Zwischenablage*(((HEADEREND)))\r\n" +
-                                  Block(kFile, "fremd"));
+  const JobCheck check =
+      CheckJob("(((HEADERSTART)))Ziel=Zwischenablage*(((HEADEREND)))\r\n" + Block(kFile, "fremd"));
   ASSERT_EQ(check.blocks.size(), 1u);
   EXPECT_TRUE(check.blocks[0].delivered);
   EXPECT_EQ(check.blocks[0].block.TargetCode, TargetClipboard);
@@ -135,7 +134,9 @@ TEST(Checker, ReportIsGermanWindows1252) {
   EXPECT_NE(report.find("  Nutzdaten:   9 Bytes ab Zeile 5, Spalte 16: \"\\r\\nZeile\\r\\n\"\n"),
             std::string::npos)
       << report;
-  EXPECT_NE(report.find("Ergebnis: 1 von 1 Bl\xF6" "cken werden geliefert.\n"), std::string::npos);
+  EXPECT_NE(report.find("Ergebnis: 1 von 1 Bl\xF6"
+                        "cken werden geliefert.\n"),
+            std::string::npos);
 }
 
 // The hint for "Externer Programmaufruf=" in line 4 of a file block, or "".
@@ -154,17 +155,23 @@ TEST(Checker, UnquotedProgramPathWithABlankNamesWhatWindowsStartsFirst) {
       "Leerzeichen und steht nicht in Anf\xFChrungszeichen: Windows startet zuerst ";
   const std::string end = ". Ein Programmpfad mit Leerzeichen geh\xF6rt in Anf\xFChrungszeichen.";
   EXPECT_EQ(ProgramHint("C:\\acc\\Pro gram\\srv.exe"),
-            start + "\"C:\\acc\\Pro.exe\", wenn es diese Datei gibt, und erst danach "
-                    "\"C:\\acc\\Pro gram\\srv.exe\"" + end);
+            start +
+                "\"C:\\acc\\Pro.exe\", wenn es diese Datei gibt, und erst danach "
+                "\"C:\\acc\\Pro gram\\srv.exe\"" +
+                end);
   EXPECT_EQ(ProgramHint("C:\\Program Files\\Mein Tool\\viewer.exe C:\\x.txt"),
-            start + "\"C:\\Program.exe\", wenn es diese Datei gibt, dann "
-                    "\"C:\\Program Files\\Mein.exe\", und erst danach "
-                    "\"C:\\Program Files\\Mein Tool\\viewer.exe\"" + end);
+            start +
+                "\"C:\\Program.exe\", wenn es diese Datei gibt, dann "
+                "\"C:\\Program Files\\Mein.exe\", und erst danach "
+                "\"C:\\Program Files\\Mein Tool\\viewer.exe\"" +
+                end);
   // A first part with an extension gets no ".exe"; a path going on without a
   // program extension leaves the program meant unknown.
   EXPECT_EQ(ProgramHint("C:\\acc\\v1.2 neu\\x.cmd"),
-            start + "\"C:\\acc\\v1.2\", wenn es diese Datei gibt, und erst danach "
-                    "\"C:\\acc\\v1.2 neu\\x.cmd\"" + end);
+            start +
+                "\"C:\\acc\\v1.2\", wenn es diese Datei gibt, und erst danach "
+                "\"C:\\acc\\v1.2 neu\\x.cmd\"" +
+                end);
   EXPECT_EQ(ProgramHint("C:\\tools\\conv neu\\x"),
             start + "\"C:\\tools\\conv.exe\", wenn es diese Datei gibt" + end);
   for (const char* clear : {"\"C:\\Program Files\\x.exe\" a b", "C:\\Tools\\viewer.exe C:\\a b.txt",

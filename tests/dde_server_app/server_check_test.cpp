@@ -59,9 +59,7 @@ int OpenHandles() {
 
 class ServerCheck : public testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_NE(gExpectedCode, -1) << "run with --windows=RELEASE";
-  }
+  void SetUp() override { ASSERT_NE(gExpectedCode, -1) << "run with --windows=RELEASE"; }
   TempDir dir_;
 };
 
@@ -175,8 +173,7 @@ TEST_F(ServerCheck, ProcessHandlesAreAllClosedTheMatchingOneToo) {
   StandIn server(dir_ / UniqueName("SrvHandles"));
   ASSERT_TRUE(server.placed());
   ASSERT_TRUE(StartDirectly(server.path()));
-  const std::string listed =
-      SnapshotScan() ? FileNameOf(server.path()) : server.path();
+  const std::string listed = SnapshotScan() ? FileNameOf(server.path()) : server.path();
   ASSERT_TRUE(EnsureDdeServerRunning(listed));  // binds what the scan needs
 
   const int before = OpenHandles();

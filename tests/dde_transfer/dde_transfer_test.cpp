@@ -12,8 +12,12 @@ namespace {
 
 const char kNoAnswer[] = " 282 Keine fremde Anwendung hat auf eine DDE-Initialisierung geantwortet";
 const char kRefused[] = " 285 Fremde Anwendung f\xFChrt DDE-Methode oder -Operation nicht aus";
-const char kBusy[] = " 288 Fremde Anwendung ist besch\xE4" "ftigt";
-const char kTimeout[] = " 286 Zeit\xFC" "berschreitung beim Warten auf DDE-Antwort";
+const char kBusy[] =
+    " 288 Fremde Anwendung ist besch\xE4"
+    "ftigt";
+const char kTimeout[] =
+    " 286 Zeit\xFC"
+    "berschreitung beim Warten auf DDE-Antwort";
 
 // A payload with line breaks and every byte from 0x80 to 0xFF: CF_TEXT
 // carries the bytes as they are.
@@ -61,47 +65,80 @@ struct Case {
 TEST(DdeTransfer, TheServersAnswersGiveTheseLinesAndRecords) {
   const std::string high = HighBytesPayload();
   const Case cases[] = {
-      {"exact bytes poked, data sent", "", Trace::On, Block("ORDERSRV", "Import", "Zeile", high),
-       {kDataSent}, Conversation("Zeile", high)},
-      {"application and topic as given", "", Trace::On,
+      {"exact bytes poked, data sent",
+       "",
+       Trace::On,
+       Block("ORDERSRV", "Import", "Zeile", high),
+       {kDataSent},
+       Conversation("Zeile", high)},
+      {"application and topic as given",
+       "",
+       Trace::On,
        Block("ORDERSRV", "Export", "Zeile", "falsches Thema") +
            Block("ORDERSRV", "Import", "Zeile", "richtiges Thema"),
        {FailureLine(kNoAnswer), kDataSent},
        With({"connect-asked\tORDERSRV\tExport"}, Conversation("Zeile", "richtiges Thema"))},
-      {"two blocks, two conversations in file order", "", Trace::On,
+      {"two blocks, two conversations in file order",
+       "",
+       Trace::On,
        Block("ORDERSRV", "Import", "Kopf", "erster Block") +
            Block("ORDERSRV", "Import", "Zeile", "zweiter Block"),
        {kDataSent, kDataSent},
        With(Conversation("Kopf", "erster Block"), Conversation("Zeile", "zweiter Block"))},
-      {"no server answering, the next block goes on", "", Trace::On,
+      {"no server answering, the next block goes on",
+       "",
+       Trace::On,
        Block("NIEMAND", "Import", "Zeile", "ins Leere") +
            Block("ORDERSRV", "Import", "Zeile", "angekommen"),
-       {FailureLine(kNoAnswer), kDataSent}, Conversation("Zeile", "angekommen")},
-      {"the same with tracing off", "", Trace::Off,
+       {FailureLine(kNoAnswer), kDataSent},
+       Conversation("Zeile", "angekommen")},
+      {"the same with tracing off",
+       "",
+       Trace::Off,
        Block("NIEMAND", "Import", "Zeile", "ins Leere") +
            Block("ORDERSRV", "Import", "Zeile", "angekommen"),
-       {}, Conversation("Zeile", "angekommen")},
-      {"poke refused, link closed", "--refuse-poke", Trace::On,
-       Block("ORDERSRV", "Import", "Zeile", "abgelehnt"), {FailureLine(kRefused)},
+       {},
+       Conversation("Zeile", "angekommen")},
+      {"poke refused, link closed",
+       "--refuse-poke",
+       Trace::On,
+       Block("ORDERSRV", "Import", "Zeile", "abgelehnt"),
+       {FailureLine(kRefused)},
        Conversation("Zeile", "abgelehnt")},
-      {"server busy, link closed", "--busy-poke", Trace::On,
-       Block("ORDERSRV", "Import", "Zeile", "abgelehnt"), {FailureLine(kBusy)},
+      {"server busy, link closed",
+       "--busy-poke",
+       Trace::On,
+       Block("ORDERSRV", "Import", "Zeile", "abgelehnt"),
+       {FailureLine(kBusy)},
        Conversation("Zeile", "abgelehnt")},
-      {"automatic link refused, poked all the same", "--refuse-advise", Trace::On,
-       Block("ORDERSRV", "Import", "Zeile", "trotzdem"), {kDataSent},
+      {"automatic link refused, poked all the same",
+       "--refuse-advise",
+       Trace::On,
+       Block("ORDERSRV", "Import", "Zeile", "trotzdem"),
+       {kDataSent},
        With(UpToThePoke("Zeile", "trotzdem", "refused"), {"disconnect"})},
-      {"a late answer within the time-out is awaited", "--poke-delay 2500", Trace::On,
-       Block("ORDERSRV", "Import", "Zeile", "spaet"), {kDataSent}, Conversation("Zeile", "spaet"),
+      {"a late answer within the time-out is awaited",
+       "--poke-delay 2500",
+       Trace::On,
+       Block("ORDERSRV", "Import", "Zeile", "spaet"),
+       {kDataSent},
+       Conversation("Zeile", "spaet"),
        2500},
       // The automatic link answered only after the time-out: with tracing on
       // the block ends at once with its line, without a poke and leaving the
       // link; with tracing off the text is poked all the same and the link
       // closed.
-      {"link opened too late, tracing on", "--advise-delay 11000", Trace::On,
-       Block("ORDERSRV", "Import", "Zeile", "nicht gesendet"), {FailureLine(kTimeout)},
+      {"link opened too late, tracing on",
+       "--advise-delay 11000",
+       Trace::On,
+       Block("ORDERSRV", "Import", "Zeile", "nicht gesendet"),
+       {FailureLine(kTimeout)},
        {"connect-asked\tORDERSRV\tImport", "connect\tImport", "advstart\tZeile\t1\taccepted"}},
-      {"link opened too late, tracing off", "--advise-delay 11000", Trace::Off,
-       Block("ORDERSRV", "Import", "Zeile", "doch gesendet"), {},
+      {"link opened too late, tracing off",
+       "--advise-delay 11000",
+       Trace::Off,
+       Block("ORDERSRV", "Import", "Zeile", "doch gesendet"),
+       {},
        With(UpToThePoke("Zeile", "doch gesendet"), {"disconnect"})},
   };
   for (const Case& c : cases) {

@@ -63,8 +63,8 @@ TEST(Examples, DdeJobArrivesAtTheDemoServer) {
 
   PROCESS_INFORMATION pi{};
   ASSERT_TRUE(StartProcess(server, pi));
-  EXPECT_TRUE(WaitFor([&] { return Content(received).find("Bereit") != std::string::npos; },
-                      15000));
+  EXPECT_TRUE(
+      WaitFor([&] { return Content(received).find("Bereit") != std::string::npos; }, 15000));
 
   SetTrace(Trace::On);
   EXPECT_TRUE(RunQor(job).finished);

@@ -66,7 +66,8 @@ TEST(OutOfMemory, AbandonsOnlyWhatItHitAndHoldsThePayloadOnce) {
   EXPECT_EQ(clipboard, "vorher") << "abandoned before the clipboard was opened";
   EXPECT_EQ(Content(dir / "danach.txt"), "weiter") << "the next block is delivered";
   EXPECT_FALSE(FileExists(dir / "nie.txt")) << "the run ended at the header";
-  EXPECT_EQ(TraceLinesShortened(), Lines{FailureLine(" 7 Nicht gen\xFC" "gend Speicher")});
+  EXPECT_EQ(TraceLinesShortened(), Lines{FailureLine(" 7 Nicht gen\xFC"
+                                                     "gend Speicher")});
   SetTrace(Trace::Off);
 }
 

@@ -71,9 +71,9 @@ TEST(Startup, JobFileTooLargeToAddressGivesReadFailureLines) {
   const RunResult run = RunQor(job);
   ASSERT_TRUE(run.finished);
   EXPECT_EQ(run.exitCode, 0u);
-  EXPECT_EQ(TraceMessages(),
-            StartLines(job, {"Fehler beim Lesen der Daten:  7 Nicht gen\xFC" "gend Speicher",
-                             "QOR: Daten konnten nicht gelesen werden"}));
+  EXPECT_EQ(TraceMessages(), StartLines(job, {"Fehler beim Lesen der Daten:  7 Nicht gen\xFC"
+                                              "gend Speicher",
+                                              "QOR: Daten konnten nicht gelesen werden"}));
 }
 
 TEST(TraceLog, LinesCarryTheLocalDateAndTime) {
@@ -115,8 +115,7 @@ TEST(TraceLog, OverlappingRunsInterleaveWholeLines) {
   const Lines messages = TraceMessages();
   EXPECT_EQ(messages.size(), 3u * kRuns);
   for (const std::string& m : messages) {
-    EXPECT_TRUE(m == "***** QOR Start *****" || m == "Parameter:  " || m == kEmptyArgument)
-        << m;
+    EXPECT_TRUE(m == "***** QOR Start *****" || m == "Parameter:  " || m == kEmptyArgument) << m;
   }
 }
 

@@ -42,9 +42,9 @@ TEST_F(ExternalProgram, StartsAfterTheWriteWithTheCommandLineAsGiven) {
 TEST_F(ExternalProgram, TwoBlocksStartTheSameCommandTwice) {
   const std::string target = dir_ / "t.txt";
   const std::string command = program_.path();
-  ASSERT_TRUE(RunJob(dir_, FileBlock(target, "A", false, command) +
-                               FileBlock(target, "B", true, command))
-                  .finished);
+  ASSERT_TRUE(
+      RunJob(dir_, FileBlock(target, "A", false, command) + FileBlock(target, "B", true, command))
+          .finished);
   const Lines records = StartRecords(program_.path(), 2);
   ASSERT_EQ(records.size(), 2u);
   for (const std::string& record : records) {
@@ -56,9 +56,9 @@ TEST_F(ExternalProgram, TwoBlocksStartTheSameCommandTwice) {
 TEST_F(ExternalProgram, MissingProgramGivesTwoLinesAndTheJobGoesOn) {
   const std::string command = dir_ / "fehlt.exe eins zwei";
   const std::string next = dir_ / "danach.txt";
-  ASSERT_TRUE(RunJob(dir_, FileBlock(dir_ / "t.txt", "x", false, command) +
-                               FileBlock(next, "weiter"))
-                  .finished);
+  ASSERT_TRUE(
+      RunJob(dir_, FileBlock(dir_ / "t.txt", "x", false, command) + FileBlock(next, "weiter"))
+          .finished);
   EXPECT_EQ(TraceMessages(),
             RunLines(dir_, {CallLine(command), CallLine(command) + " Fehler:  2"}));
   EXPECT_EQ(Content(next), "weiter");

@@ -17,7 +17,10 @@ std::string SaveFailure(const std::string& name, const std::string& numberAndTex
 }
 
 std::string AppendFailure(const std::string& name, const std::string& numberAndDescription) {
-  return name + "  konnte nicht ge\xF6" "ffnet werden.  Fehler " + numberAndDescription;
+  return name +
+         "  konnte nicht ge\xF6"
+         "ffnet werden.  Fehler " +
+         numberAndDescription;
 }
 
 void RunTraced(const TempDir& dir, const std::string& job) {
@@ -55,26 +58,30 @@ TEST(FileTarget, PayloadsReplaceOrExtendTheirFilesByteForByte) {
        {{"liste.txt", "alter, viel l\xE4ngerer Inhalt\r\n"}},
        {{"liste.txt", "neu", false}},
        {{"liste.txt", "neu"}}},
-      {"a zero-byte file is written from its start", {{"leer1.txt", ""}, {"leer2.txt", ""}},
+      {"a zero-byte file is written from its start",
+       {{"leer1.txt", ""}, {"leer2.txt", ""}},
        {{"leer1.txt", "eins", false}, {"leer2.txt", "zwei", true}},
        {{"leer1.txt", "eins"}, {"leer2.txt", "zwei"}}},
       {"an append creates a missing file, extends an existing one with nothing between",
        {{"zehn.txt", "0123456789"}},
        {{"neu.txt", "Anfang", true}, {"zehn.txt", "ab Byte 11", true}},
        {{"neu.txt", "Anfang"}, {"zehn.txt", "0123456789ab Byte 11"}}},
-      {"blocks append one after another with their own line ends", {},
+      {"blocks append one after another with their own line ends",
+       {},
        {{"sammel.txt", "Kopf", false},
         {"sammel.txt", "\r\nZeile 1\r\n", true},
         {"sammel.txt", "Zeile 2", true},
         {"sammel.txt", "\r\nEnde\r\n", true}},
        {{"sammel.txt", "Kopf\r\nZeile 1\r\nZeile 2\r\nEnde\r\n"}}},
-      {"every byte arrives unchanged", {{"bytes2.bin", nulAndFF}},
+      {"every byte arrives unchanged",
+       {{"bytes2.bin", nulAndFF}},
        {{"bytes1.bin", bytes, false}, {"bytes2.bin", bytes, true}},
        {{"bytes1.bin", bytes}, {"bytes2.bin", nulAndFF + bytes}}},
       // CreateDirectoryA makes one level at a time: the file lands only when
       // the levels were made outermost first. A successful second open
       // traces nothing.
-      {"missing directory levels are created one by one", {},
+      {"missing directory levels are created one by one",
+       {},
        {{"a\\b\\c\\f.txt", "tief", false}, {"x\\y\\z\\g.txt", "angeh\xE4ngt", true}},
        {{"a\\b\\c\\f.txt", "tief"}, {"x\\y\\z\\g.txt", "angeh\xE4ngt"}}},
   };
@@ -123,8 +130,8 @@ TEST(FileTarget, DirectoryNamesFailAndTheDirectoriesStay) {
   const std::string name = dir / "neu\\";
   ASSERT_TRUE(CreateDirectoryA(sub.c_str(), nullptr));
   ASSERT_TRUE(WriteFileBytes(sub + "\\drin.txt", "bleibt"));
-  RunTraced(dir, FileBlock(sub, "x") + FileBlock(sub, "y", true) +
-                     FileBlock(name, "ohne Dateinamen"));
+  RunTraced(dir,
+            FileBlock(sub, "x") + FileBlock(sub, "y", true) + FileBlock(name, "ohne Dateinamen"));
   EXPECT_EQ(Content(sub + "\\drin.txt"), "bleibt");
   EXPECT_TRUE(DirectoryExists(dir / "neu"));
   const std::string denied = " Fehler beim Zugriff auf Pfad/Datei";
@@ -142,8 +149,7 @@ TEST(FileTarget, ForwardSlashesOpenButCreateNoDirectory) {
   RunTraced(dir, FileBlock(present, "geht") + FileBlock(missing, "geht nicht"));
   EXPECT_EQ(Content(dir / "vorhanden.txt"), "geht");
   EXPECT_FALSE(DirectoryExists(dir / "fehlt"));
-  EXPECT_EQ(TraceMessages(),
-            RunLines(dir, {SaveFailure(missing, " 76 Pfad nicht gefunden")}));
+  EXPECT_EQ(TraceMessages(), RunLines(dir, {SaveFailure(missing, " 76 Pfad nicht gefunden")}));
 }
 
 // A file that another program holds without sharing cannot be opened: the
@@ -152,8 +158,8 @@ TEST(FileTarget, FileHeldExclusivelyByAnotherProgramIsTracedAndKept) {
   TempDir dir;
   const std::string target = dir / "gesperrt.txt";
   ASSERT_TRUE(WriteFileBytes(target, "alt"));
-  HANDLE held = CreateFileA(target.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
+  HANDLE held = CreateFileA(target.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                            0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   RunTraced(dir, FileBlock(target, "neu") + FileBlock(target, "dazu", true));
   CloseHandle(held);
@@ -173,8 +179,8 @@ TEST(FileTarget, OldFileHeldOpenByAReaderGetsTheNewContent) {
     TempDir dir;
     const std::string target = dir / "offen.txt";
     ASSERT_TRUE(WriteFileBytes(target, "ein alter Inhalt, l\xE4nger als der neue"));
-    HANDLE reader = CreateFileA(target.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0,
-                                nullptr);
+    HANDLE reader =
+        CreateFileA(target.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(reader, INVALID_HANDLE_VALUE);
     RunTraced(dir, FileBlock(target, "kurz"));
     CloseHandle(reader);
@@ -231,9 +237,9 @@ TEST(FileTarget, AppendThatNeverGetsItsTurnFailsAfterTheBound) {
   TempDir dir;
   const std::string target = dir / "daten.txt";
   ASSERT_TRUE(WriteFileBytes(target, "Satz 1\r\n"));
-  HANDLE holder = CreateFileA(target.c_str(), GENERIC_READ | GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                              nullptr);
+  HANDLE holder =
+      CreateFileA(target.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                  nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
   ASSERT_TRUE(LockFile(holder, 0, 0x40000000, 1, 0));  // the turn: byte 2^62
   SetTrace(Trace::On);
@@ -255,7 +261,7 @@ TEST(FileTarget, WithTracingOffFailuresLeaveNoTraceAndDeliveriesStillHappen) {
   for (Trace mode : {Trace::Off, Trace::ZeroBytes}) {
     SetTrace(mode);
     ASSERT_TRUE(RunJob(dir, FileBlock(sub, "x") + FileBlock(sub, "y", true) +
-                                     FileBlock(dir / "neu\\", "z") + FileBlock(target, "da"))
+                                FileBlock(dir / "neu\\", "z") + FileBlock(target, "da"))
                     .finished);
     EXPECT_FALSE(FileExists(kTraceLog)) << "mode " << static_cast<int>(mode);
     EXPECT_EQ(Content(target), "da");

@@ -37,9 +37,9 @@ TEST(FullDisk, NothingIsLostAndEveryFailureIsTraced) {
   while (payload.size() < 64 * 1024) payload += "Titel;Verlag;Ort;2024\r\n";
   payload += ">";
   const std::string program = standIn.path() + " " + liste;
-  const std::string job =
-      FileBlock(liste, payload, false, program) + FileBlock("N:\\neu.txt", payload) +
-      FileBlock(daten, payload, true) + FileBlock("N:\\klein.txt", "passt");
+  const std::string job = FileBlock(liste, payload, false, program) +
+                          FileBlock("N:\\neu.txt", payload) + FileBlock(daten, payload, true) +
+                          FileBlock("N:\\klein.txt", "passt");
   SetTrace(Trace::On);
   const RunResult run = RunJob(dir, job);
   ASSERT_TRUE(run.finished);
@@ -55,7 +55,10 @@ TEST(FullDisk, NothingIsLostAndEveryFailureIsTraced) {
             RunLines(dir, {liste + " kann nicht gespeichert werden. Fehler  61" + full,
                            "Externer Programmaufruf " + program,
                            "N:\\neu.txt kann nicht gespeichert werden. Fehler  61" + full,
-                           daten + "  konnte nicht ge\xF6" "ffnet werden.  Fehler  61:" + full}));
+                           daten +
+                               "  konnte nicht ge\xF6"
+                               "ffnet werden.  Fehler  61:" +
+                               full}));
   // Started after the failed write, it found the old file.
   const Lines records = StartRecords(standIn.path(), 1);
   ASSERT_EQ(records.size(), 1u);

@@ -50,9 +50,9 @@ struct Expectation {
 // Bytes compared unsigned, a shorter text sorting first: the installed
 // version is newer exactly when the setup version sorts before it.
 bool SortsBefore(const std::string& a, const std::string& b) {
-  return std::lexicographical_compare(
-      a.begin(), a.end(), b.begin(), b.end(),
-      [](char x, char y) { return static_cast<unsigned char>(x) < static_cast<unsigned char>(y); });
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+  });
 }
 
 // The setup version as the profile read gives it, from the path the library
@@ -76,8 +76,8 @@ Expectation Expect(const RandomCase& c) {
     if (!setup.empty() && SortsBefore(setup, installed)) {
       e.result = false;
       e.box = Box::kDowngrade;
-      e.boxText = "Die installierte Version " + installed +
-                  " ist neuer als die aktuelle Version " + setup + kDowngradeTail;
+      e.boxText = "Die installierte Version " + installed + " ist neuer als die aktuelle Version " +
+                  setup + kDowngradeTail;
     } else {
       e.installDir = ExpectedText(c.path);
     }

@@ -23,8 +23,8 @@ constexpr char kOtherClass[] = "QorTest.OtherClass";
 constexpr char kOtherCommand[] = "QorTest.OtherClass\\shell\\open\\command";
 
 std::string Downgrade(const std::string& installed, const std::string& setup) {
-  return "Die installierte Version " + installed + " ist neuer als die aktuelle Version " +
-         setup + kDowngradeTail;
+  return "Die installierte Version " + installed + " ist neuer als die aktuelle Version " + setup +
+         kDowngradeTail;
 }
 
 class CheckMimeTypeTest : public ::testing::Test {
@@ -95,8 +95,7 @@ class CheckMimeTypeTest : public ::testing::Test {
 
 TEST_F(CheckMimeTypeTest, ExportedByNameAndOrdinalOneOnly) {
   const HMODULE library = GetModuleHandleA("qor_set_dll.dll");
-  EXPECT_EQ(reinterpret_cast<const void*>(GetProcAddress(library, MAKEINTRESOURCEA(1))),
-            function_);
+  EXPECT_EQ(reinterpret_cast<const void*>(GetProcAddress(library, MAKEINTRESOURCEA(1))), function_);
   EXPECT_EQ(GetProcAddress(library, MAKEINTRESOURCEA(2)), nullptr);
   EXPECT_EQ(GetProcAddress(library, "CheckMimeType@20"), nullptr);
   EXPECT_EQ(GetProcAddress(library, "_CheckMimeType@20"), nullptr);
@@ -143,13 +142,11 @@ TEST_P(VersionCheckTest, ComparesBytesAndHandsBackPath) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Versions, VersionCheckTest,
-                         ::testing::Values(VersionCase{"2.9", "2.10", true},
-                                           VersionCase{"2.10", "2.9", false},
-                                           VersionCase{"2.1.5", "2.1", true},
-                                           VersionCase{"2.1", "2.1.5", false},
-                                           VersionCase{"2.1", "2.1", false},
-                                           VersionCase{"1.0.0", "1.0.1", false}));
+INSTANTIATE_TEST_SUITE_P(
+    Versions, VersionCheckTest,
+    ::testing::Values(VersionCase{"2.9", "2.10", true}, VersionCase{"2.10", "2.9", false},
+                      VersionCase{"2.1.5", "2.1", true}, VersionCase{"2.1", "2.1.5", false},
+                      VersionCase{"2.1", "2.1", false}, VersionCase{"1.0.0", "1.0.1", false}));
 
 TEST_F(CheckMimeTypeTest, DowngradeMessageBytes) {
   Installed("2.9", "C:\\QOR");
@@ -238,8 +235,8 @@ TEST_F(CheckMimeTypeTest, ConflictWithoutCommandKeyShowsTheClassName) {
   SetString(HKEY_CLASSES_ROOT, kFileType, nullptr, kOtherClass);
   CreateKey(HKEY_CLASSES_ROOT, kOtherClass);
   const Outcome outcome = Call(sourceDir_, IDYES);
-  ExpectConflictQuestion(outcome, std::string(kConflictHead) + "(Programmverweis: " +
-                                      kOtherClass + ")\n" + kConflictTail);
+  ExpectConflictQuestion(outcome, std::string(kConflictHead) + "(Programmverweis: " + kOtherClass +
+                                      ")\n" + kConflictTail);
   EXPECT_TRUE(outcome.result);
 }
 
@@ -263,8 +260,8 @@ TEST_F(CheckMimeTypeTest, ConflictWithoutClassHasTwoLines) {
 }
 
 TEST_F(CheckMimeTypeTest, BoxIsOwnedByTheFocusWindow) {
-  const HWND window = CreateWindowExA(0, "STATIC", "installer", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                      0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+  const HWND window = CreateWindowExA(0, "STATIC", "installer", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
+                                      0, 200, 100, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(window, nullptr);
   SetForegroundWindow(window);
   SetFocus(window);
@@ -382,8 +379,7 @@ TEST_F(CheckMimeTypeTest, KeyProbeSeesAKeyLeftOpen) {
   HKEY appPaths = nullptr;
   HKEY command = nullptr;
   ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kAppPaths, 0, KEY_READ, &appPaths), ERROR_SUCCESS);
-  ASSERT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, kOtherCommand, 0, KEY_READ, &command),
-            ERROR_SUCCESS);
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, kOtherCommand, 0, KEY_READ, &command), ERROR_SUCCESS);
   const std::map<uintptr_t, std::wstring> open = OpenKeysNamed(kLibraryKeys);
   RegCloseKey(appPaths);
   RegCloseKey(command);

@@ -62,10 +62,9 @@ std::string DrawVersion(std::mt19937& rng) {
 
 DWORD DrawType(std::mt19937& rng) {
   // The last is a type no one defined: the registry stores it all the same.
-  static const DWORD kTypes[] = {REG_SZ,    REG_SZ,       REG_SZ,    REG_EXPAND_SZ,
-                                 REG_MULTI_SZ, REG_BINARY, REG_DWORD, REG_NONE,
-                                 REG_LINK,  REG_QWORD,    REG_DWORD_BIG_ENDIAN,
-                                 REG_RESOURCE_LIST,       0x12345};
+  static const DWORD kTypes[] = {
+      REG_SZ,   REG_SZ,   REG_SZ,    REG_EXPAND_SZ,        REG_MULTI_SZ,      REG_BINARY, REG_DWORD,
+      REG_NONE, REG_LINK, REG_QWORD, REG_DWORD_BIG_ENDIAN, REG_RESOURCE_LIST, 0x12345};
   return OneOf(rng, kTypes);
 }
 
@@ -289,11 +288,11 @@ std::string Describe(const RandomCase& c) {
     text += c.commandKeyMade ? "\n  command default " + Preview(c.command)
                              : std::string("\n  command key could not be made");
   }
-  text += "\nSourceDir: " + (c.sourceDirNull ? std::string("null")
-                                             : c.sourceDir + " (" +
-                                                   std::to_string(c.sourceDir.size()) + " chars)");
-  text += "\nsetup.ini: " + (c.iniWanted ? std::to_string(c.iniText.size()) + " bytes"
-                                         : std::string("none"));
+  text += "\nSourceDir: " +
+          (c.sourceDirNull ? std::string("null")
+                           : c.sourceDir + " (" + std::to_string(c.sourceDir.size()) + " chars)");
+  text += "\nsetup.ini: " +
+          (c.iniWanted ? std::to_string(c.iniText.size()) + " bytes" : std::string("none"));
   if (!c.decoyIni.empty()) text += "\ndecoy: " + c.decoyIni;
   text += c.answer == IDYES ? "\nanswer Yes" : "\nanswer No";
   return text;

@@ -33,11 +33,11 @@ struct RandomCase {
   RandomValue command;          // its default value
 
   bool sourceDirNull = false;
-  std::string sourceDir;        // as passed, a trailing backslash included
-  std::string iniText;          // the whole setup.ini written into sourceDir
+  std::string sourceDir;  // as passed, a trailing backslash included
+  std::string iniText;    // the whole setup.ini written into sourceDir
   bool iniWanted = false;
-  std::string decoyIni;         // a setup.ini no profile path may reach, empty for none
-  int answer = IDNO;            // the answer to a Yes/No box
+  std::string decoyIni;  // a setup.ini no profile path may reach, empty for none
+  int answer = IDNO;     // the answer to a Yes/No box
 };
 
 RandomCase DrawCase(std::mt19937& rng, const std::string& baseDir, int number);

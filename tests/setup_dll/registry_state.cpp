@@ -140,8 +140,8 @@ std::map<uintptr_t, std::wstring> OpenKeysNamed(const std::vector<std::wstring>&
       BYTE bytes[4096];
     } info;
     ULONG size = 0;
-    if (queryKey(reinterpret_cast<HANDLE>(value), kKeyNameInformation, &info, sizeof info,
-                 &size) != 0) {
+    if (queryKey(reinterpret_cast<HANDLE>(value), kKeyNameInformation, &info, sizeof info, &size) !=
+        0) {
       continue;
     }
     const std::wstring name(reinterpret_cast<const wchar_t*>(info.bytes + sizeof(ULONG)),

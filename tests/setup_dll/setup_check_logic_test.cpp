@@ -114,11 +114,13 @@ TEST(Messages, DowngradeMessageBytes) {
 TEST(Messages, ConflictMessageHasTwoOrThreeLines) {
   EXPECT_EQ(ConflictMessage(""),
             "Der qor-Mime-Type-Eintrag wird bereits verwendet.\n"
-            "Soll der vorhandene Eintrag \xFC" "berschrieben werden?");
+            "Soll der vorhandene Eintrag \xFC"
+            "berschrieben werden?");
   EXPECT_EQ(ConflictMessage("\"C:\\Other\\other.exe\" \"%1\""),
             "Der qor-Mime-Type-Eintrag wird bereits verwendet.\n"
             "(Programmverweis: \"C:\\Other\\other.exe\" \"%1\")\n"
-            "Soll der vorhandene Eintrag \xFC" "berschrieben werden?");
+            "Soll der vorhandene Eintrag \xFC"
+            "berschrieben werden?");
 }
 
 TEST(Messages, LongestValuesAreComposedWhole) {

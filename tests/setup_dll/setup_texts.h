@@ -20,7 +20,9 @@ constexpr char kDowngradeTail[] =
     ".\nUm eine \xE4ltere QOR-Version zu installieren, muss das neuere QOR zuvor "
     "deinstalliert werden.";
 constexpr char kConflictHead[] = "Der qor-Mime-Type-Eintrag wird bereits verwendet.\n";
-constexpr char kConflictTail[] = "Soll der vorhandene Eintrag \xFC" "berschrieben werden?";
+constexpr char kConflictTail[] =
+    "Soll der vorhandene Eintrag \xFC"
+    "berschrieben werden?";
 
 constexpr size_t kInstallDirSize = 256;
 constexpr size_t kGuard = 64;

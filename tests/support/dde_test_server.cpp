@@ -12,10 +12,14 @@ bool Holds(const Lines& lines, const std::string& line) {
 
 }  // namespace
 
-const char kDataSent[] = "DDE-\xDC" "bertragung: Daten gesendet!";
+const char kDataSent[] =
+    "DDE-\xDC"
+    "bertragung: Daten gesendet!";
 
 std::string FailureLine(const std::string& numberAndDescription) {
-  return "Fehler bei der DDE-\xDC" "bertragung. Fehler " + numberAndDescription;
+  return "Fehler bei der DDE-\xDC"
+         "bertragung. Fehler " +
+         numberAndDescription;
 }
 
 std::string TestServer::ExePath() { return BinDir() + "\\qor_dde_test_server.exe"; }
@@ -60,11 +64,10 @@ Lines TestServer::AllLines() const {
 
 Lines TestServer::Records() const {
   Lines records = AllLines();
-  records.erase(std::remove_if(records.begin(), records.end(),
-                               [](const std::string& line) {
-                                 return line == "ready" || line == "idle";
-                               }),
-                records.end());
+  records.erase(
+      std::remove_if(records.begin(), records.end(),
+                     [](const std::string& line) { return line == "ready" || line == "idle"; }),
+      records.end());
   return records;
 }
 

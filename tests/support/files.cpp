@@ -58,9 +58,7 @@ std::string DirectoryOf(const std::string& path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
-std::string FileNameOf(const std::string& path) {
-  return path.substr(path.find_last_of('\\') + 1);
-}
+std::string FileNameOf(const std::string& path) { return path.substr(path.find_last_of('\\') + 1); }
 
 void CreateDirectories(const std::string& directory) {
   if (directory.empty() || DirectoryExists(directory)) return;

@@ -12,12 +12,11 @@ std::string Header(const std::string& entries);
 // "(((DATASTART)))", the payload, "(((DATAEND)))", CR LF.
 std::string Data(const std::string& payload);
 
-std::string FileBlock(const std::string& fileName, const std::string& payload,
-                      bool append = false, const std::string& program = "");
+std::string FileBlock(const std::string& fileName, const std::string& payload, bool append = false,
+                      const std::string& program = "");
 std::string ClipboardBlock(const std::string& payload, bool append = false);
 std::string DdeBlock(const std::string& service, const std::string& server,
-                     const std::string& topic, const std::string& item,
-                     const std::string& payload);
+                     const std::string& topic, const std::string& item, const std::string& payload);
 
 // The bytes as two upper-case hex digits each, as the test DDE server records them.
 std::string Hex(const std::string& bytes);

@@ -34,7 +34,7 @@ bool StartProcess(const std::string& commandLine, PROCESS_INFORMATION& started,
 
 struct RunResult {
   bool started = false;
-  bool finished = false;   // ended within the time-out
+  bool finished = false;  // ended within the time-out
   DWORD exitCode = 0;
   DWORD elapsedMs = 0;
 };

@@ -37,15 +37,15 @@ int main(int argc, char** argv) {
   GetCurrentDirectoryA(MAX_PATH, cwd);
 
   std::string record = std::string("command line=") + GetCommandLineA() + "\r\n";
-  record += "show=" + std::to_string(startup.dwFlags) + "," +
-            std::to_string(startup.wShowWindow) + "\r\n";
+  record += "show=" + std::to_string(startup.dwFlags) + "," + std::to_string(startup.wShowWindow) +
+            "\r\n";
   record += std::string("cwd=") + cwd + "\r\n";
   if (argc >= 2) record += "file=" + ReadAll(argv[1]);
 
   // Written under a temporary name and renamed, so a reader never sees half of it.
   const std::string name = std::string(own) + "." + std::to_string(GetCurrentProcessId());
-  HANDLE file = CreateFileA((name + ".tmp").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
-                            nullptr);
+  HANDLE file =
+      CreateFileA((name + ".tmp").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return 1;
   DWORD written = 0;
   const BOOL ok =

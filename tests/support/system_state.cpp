@@ -12,9 +12,9 @@ bool SetValue(const std::string& key, const char* name, const std::string& text)
                       &opened, nullptr) != ERROR_SUCCESS) {
     return false;
   }
-  const bool ok = RegSetValueExA(opened, name, 0, REG_SZ,
-                                 reinterpret_cast<const BYTE*>(text.c_str()),
-                                 static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
+  const bool ok =
+      RegSetValueExA(opened, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                     static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
   RegCloseKey(opened);
   return ok;
 }

@@ -32,8 +32,7 @@ bool WaitFor(Done done, DWORD timeoutMs) {
 
 // Waits for a process (or any handle) to be signalled.
 inline bool WaitPumping(HANDLE process, DWORD timeoutMs) {
-  return WaitFor([process] { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; },
-                 timeoutMs);
+  return WaitFor([process] { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }, timeoutMs);
 }
 
 }  // namespace e2e

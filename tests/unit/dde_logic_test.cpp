@@ -68,16 +68,22 @@ TEST(TextFromValue, UpToTheFirstNulWithEveryOtherByteUnchanged) {
 }
 
 TEST(DdeTraceTexts, SentLineAndFailureLineWithTheSignPosition) {
-  EXPECT_EQ(std::string(kDdeDataSent), "DDE-\xDC" "bertragung: Daten gesendet!");
+  EXPECT_EQ(std::string(kDdeDataSent),
+            "DDE-\xDC"
+            "bertragung: Daten gesendet!");
   EXPECT_EQ(DdeFailureMessage(ErrorFromNumber(qor_errors::kDdeNoAnswer)),
-            "Fehler bei der DDE-\xDC" "bertragung. Fehler  282 "
+            "Fehler bei der DDE-\xDC"
+            "bertragung. Fehler  282 "
             "Keine fremde Anwendung hat auf eine DDE-Initialisierung geantwortet");
-  EXPECT_EQ(DdeFailureMessage({-5, "x"}), "Fehler bei der DDE-\xDC" "bertragung. Fehler -5 x");
+  EXPECT_EQ(DdeFailureMessage({-5, "x"}),
+            "Fehler bei der DDE-\xDC"
+            "bertragung. Fehler -5 x");
 }
 
 TEST(DdeTraceTexts, EveryDdeErrorHasItsOwnGermanDescription) {
   EXPECT_EQ(ErrorFromNumber(qor_errors::kDdeBusy).description,
-            "Fremde Anwendung ist besch\xE4" "ftigt");
+            "Fremde Anwendung ist besch\xE4"
+            "ftigt");
   EXPECT_EQ(ErrorFromNumber(qor_errors::kDdeClosed).description,
             "DDE-Kanal wurde von der fremden Anwendung geschlossen");
   const int16_t numbers[] = {qor_errors::kDdeNoAnswer, qor_errors::kDdeRefused,

@@ -5,7 +5,6 @@
 #include <cctype>
 #include <cstring>
 
-
 namespace {
 
 const std::string kOwn = "C:\\Programme\\QOR";
@@ -80,11 +79,11 @@ TEST(VersionCode, ReleasesOfBothFamiliesAndZeroForEveryOtherCombination) {
     int platform, major, minor, code;
     const char* release;
   } cases[] = {
-      {1, 4, 0, 1, "95"},      {1, 4, 10, 2, "98"},     {1, 4, 90, 3, "Me"},
-      {2, 4, 0, 4, "NT 4.0"},  {2, 4, 77, 4, "NT 4.0"}, {2, 5, 0, 5, "2000"},
-      {2, 5, 1, 6, "XP"},      {2, 5, 2, 0, "2003"},    {2, 6, 1, 0, "7"},
-      {2, 10, 0, 0, "10"},     {2, 3, 51, 0, "NT 3.51"}, {1, 4, 1, 0, ""},
-      {1, 5, 0, 0, ""},        {0, 4, 0, 0, "Win32s"},  {3, 4, 0, 0, ""},
+      {1, 4, 0, 1, "95"},     {1, 4, 10, 2, "98"},      {1, 4, 90, 3, "Me"},
+      {2, 4, 0, 4, "NT 4.0"}, {2, 4, 77, 4, "NT 4.0"},  {2, 5, 0, 5, "2000"},
+      {2, 5, 1, 6, "XP"},     {2, 5, 2, 0, "2003"},     {2, 6, 1, 0, "7"},
+      {2, 10, 0, 0, "10"},    {2, 3, 51, 0, "NT 3.51"}, {1, 4, 1, 0, ""},
+      {1, 5, 0, 0, ""},       {0, 4, 0, 0, "Win32s"},   {3, 4, 0, 0, ""},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(VersionCodeFor(c.platform, c.major, c.minor), c.code) << c.release;

@@ -65,8 +65,7 @@ TEST(JobLoop, WorkedExampleWithFileAndDdeBlock) {
 }
 
 TEST(JobLoop, DeliversTheBlocksUpToTheFirstInvalidHeader) {
-  const std::string bad =
-      "(((HEADERSTART)))Ziel=Fax*(((HEADEREND)))(((DATASTART)))x(((DATAEND)))";
+  const std::string bad = "(((HEADERSTART)))Ziel=Fax*(((HEADEREND)))(((DATASTART)))x(((DATAEND)))";
   const std::string lone = "(((HEADERSTART)))Ziel=Datei*Dateiname=first*(((HEADEREND)))\r\n";
   const std::string open =
       "(((HEADERSTART)))Ziel=Datei*Dateiname=a*(((HEADEREND)))(((DATASTART)))x";
@@ -83,25 +82,31 @@ TEST(JobLoop, DeliversTheBlocksUpToTheFirstInvalidHeader) {
     std::vector<std::string> delivered;
   } cases[] = {
       {"an invalid header ends the run, later blocks are never parsed",
-       FileBlock("a", "1") + bad + FileBlock("c", "3"), {"a=1"}},
-      {"a blank payload skips only its block", FileBlock("a", "   ") + FileBlock("b", "2"),
+       FileBlock("a", "1") + bad + FileBlock("c", "3"),
+       {"a=1"}},
+      {"a blank payload skips only its block",
+       FileBlock("a", "   ") + FileBlock("b", "2"),
        {"b=2"}},
-      {"a header without data section", "(((HEADERSTART)))Ziel=Datei*Dateiname=a*(((HEADEREND)))",
+      {"a header without data section",
+       "(((HEADERSTART)))Ziel=Datei*Dateiname=a*(((HEADEREND)))",
        {}},
       {"a header followed directly by a block takes that block's payload",
        lone + FileBlock("second", "data2") + FileBlock("third", "data3"),
        {"first=data2", "third=data3"}},
-      {"data without end marker swallows the rest and ends the run", open + later + "  ",
+      {"data without end marker swallows the rest and ends the run",
+       open + later + "  ",
        {"a=x" + later}},
       // Without care the data search would start over at the top and deliver
       // the first block a second time.
       {"a header without end marker delivers nothing more and ends the run",
-       FileBlock("a", "1") + broken, {"a=1"}},
+       FileBlock("a", "1") + broken,
+       {"a=1"}},
       {"the last block ends at the end of the text", endingAtTheMarker, {"a=1", "b=2"}},
       {"a text without header", "(((DATASTART)))x(((DATAEND)))", {}},
       {"an empty text", "", {}},
       {"a payload that looks like a header is delivered unchanged",
-       FileBlock("a", headerLike) + FileBlock("b", "2"), {"a=" + headerLike, "b=2"}},
+       FileBlock("a", headerLike) + FileBlock("b", "2"),
+       {"a=" + headerLike, "b=2"}},
   };
   for (const auto& c : cases) EXPECT_EQ(Delivered(c.job), c.delivered) << c.what;
 }

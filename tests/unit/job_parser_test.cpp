@@ -27,8 +27,8 @@ TEST(ExtractBetween, TextBetweenTheMarkersTrimmedOfBlanksAndTheNextPosition) {
       {"the search starts at the position", "<a>1</a><a>2</a>z", "<a>", "</a>", 2, 0, "2", 17},
       {"no start marker", "nothing here", "<a>", "</a>", 1, 42, "", 42},
       {"a start beyond the end finds nothing", "<a>v</a>", "<a>", "</a>", 100, 42, "", 42},
-      {"no end marker: to the end, next 0", "<a>rest of text ", "<a>", "</a>", 1, 5,
-       "rest of text", 0},
+      {"no end marker: to the end, next 0", "<a>rest of text ", "<a>", "</a>", 1, 5, "rest of text",
+       0},
       {"a one-character end marker as the last character", "Ziel=Datei*", "Ziel=", "*", 1, 5,
        "Datei", 0},
       {"a longer end marker at the end points one past it", data, "(((DATASTART)))",
@@ -36,8 +36,8 @@ TEST(ExtractBetween, TextBetweenTheMarkersTrimmedOfBlanksAndTheNextPosition) {
       {"from there nothing more", data, "(((DATASTART)))", "(((DATAEND)))", 32, 9, "", 9},
       {"the start marker as the last text", "abc(((DATASTART)))", "(((DATASTART)))",
        "(((DATAEND)))", 1, 3, "", 0},
-      {"blanks are trimmed, tabs and line breaks not", "<a>  \r\n\tx\t \r\n  </a>", "<a>",
-       "</a>", 1, 0, "\r\n\tx\t \r\n", 20},
+      {"blanks are trimmed, tabs and line breaks not", "<a>  \r\n\tx\t \r\n  </a>", "<a>", "</a>",
+       1, 0, "\r\n\tx\t \r\n", 20},
       {"blanks only", "<a>     </a>", "<a>", "</a>", 1, 0, "", 13},
       {"every byte value is kept", "<a>" + bytes + "</a>", "<a>", "</a>", 1, 0, bytes, 14},
   };
@@ -119,8 +119,7 @@ TEST(ParseHeaderBlock, FileEntriesMustFollowInOrder) {
   // position becomes 0 and the append lookup searches the whole header.
   ASSERT_TRUE(ParseHeader("Ziel=Datei*Anhaengen=Ja*Dateiname=f*"));
   EXPECT_TRUE(JobBlock.AppendFlag);
-  ASSERT_TRUE(
-      ParseHeader("Ziel=Datei*Externer Programmaufruf=p*Dateiname=f*Anhaengen=Ja*\r\n"));
+  ASSERT_TRUE(ParseHeader("Ziel=Datei*Externer Programmaufruf=p*Dateiname=f*Anhaengen=Ja*\r\n"));
   EXPECT_TRUE(JobBlock.AppendFlag);
   EXPECT_EQ(JobBlock.ExternalProgram, "") << "written before the append entry: passed over";
 }
@@ -159,8 +158,9 @@ TEST(ParseHeaderBlock, FieldsAreEmptiedButTargetAndAppendCarryOver) {
   ASSERT_TRUE(ParseHeader("Ziel=Datei*Dateiname=f*Anhaengen=Ja*Externer Programmaufruf=p*"));
   JobBlock.DdeServer = "stale";
   int32_t next = 0;
-  JobText = "(((HEADERSTART)))Ziel=DDE*DDE-Service=s*DDE-Server=S*DDE-Topic=T*DDE-Item=I*"
-            "(((HEADEREND)))";
+  JobText =
+      "(((HEADERSTART)))Ziel=DDE*DDE-Service=s*DDE-Server=S*DDE-Topic=T*DDE-Item=I*"
+      "(((HEADEREND)))";
   ASSERT_TRUE(ParseHeaderBlock(1, next));
   EXPECT_EQ(JobBlock.TargetFileName, "");
   EXPECT_EQ(JobBlock.ExternalProgram, "");

@@ -34,7 +34,8 @@ TEST(ErrorTable, WindowsCodesMapToRuntimeNumbersWithGermanText) {
 
 TEST(ErrorTable, DdeDescriptionsAreSingleByteGerman) {
   EXPECT_EQ(ErrorFromNumber(286).description,
-            "Zeit\xFC" "berschreitung beim Warten auf DDE-Antwort");
+            "Zeit\xFC"
+            "berschreitung beim Warten auf DDE-Antwort");
   EXPECT_EQ(ErrorFromNumber(1234).number, 1234);
   EXPECT_FALSE(ErrorFromNumber(1234).description.empty());
 }

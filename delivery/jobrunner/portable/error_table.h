@@ -30,13 +30,13 @@ constexpr int16_t kDllEntryPoint = 453;
 // A window of the program's own that the system refused without saying why.
 constexpr int16_t kWindowNotCreated = 361;
 // DDE conversations
-constexpr int16_t kDdeNoAnswer = 282;         // no application answered the initiate
-constexpr int16_t kDdeRefused = 285;          // the application refused the operation
-constexpr int16_t kDdeTimeout = 286;          // time-out waiting for the answer
-constexpr int16_t kDdeBusy = 288;             // the application answered "busy"
-constexpr int16_t kDdeClosed = 292;           // the application ended the conversation
-constexpr int16_t kDdeNoChannel = 293;        // operation without an open conversation
-constexpr int16_t kDdeLinkTopic = 294;        // the link topic is not "application|topic"
+constexpr int16_t kDdeNoAnswer = 282;   // no application answered the initiate
+constexpr int16_t kDdeRefused = 285;    // the application refused the operation
+constexpr int16_t kDdeTimeout = 286;    // time-out waiting for the answer
+constexpr int16_t kDdeBusy = 288;       // the application answered "busy"
+constexpr int16_t kDdeClosed = 292;     // the application ended the conversation
+constexpr int16_t kDdeNoChannel = 293;  // operation without an open conversation
+constexpr int16_t kDdeLinkTopic = 294;  // the link topic is not "application|topic"
 }  // namespace qor_errors
 
 // The error with this number and its description; unknown numbers get a

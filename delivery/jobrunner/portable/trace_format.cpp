@@ -13,6 +13,4 @@ std::string FormatTraceLine(const TraceTime& when, std::string_view message) {
   return line;
 }
 
-std::string SignedNumber(long number) {
-  return (number < 0 ? "" : " ") + std::to_string(number);
-}
+std::string SignedNumber(long number) { return (number < 0 ? "" : " ") + std::to_string(number); }

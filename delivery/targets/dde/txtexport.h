@@ -15,9 +15,9 @@ struct TextBoxRecord {
   // that a large one is not copied, or the value the server sent last.
   std::string_view Text = "txtExport";
   std::string ReceivedText;  // holds the server's value while Text shows it
-  std::string LinkTopic;           // "application|topic"
+  std::string LinkTopic;     // "application|topic"
   std::string LinkItem;
-  int16_t LinkMode = 0;      // 0 none, 1 automatic
+  int16_t LinkMode = 0;       // 0 none, 1 automatic
   int16_t LinkTimeout = 100;  // tenths of a second, for every answer awaited
 };
 

@@ -22,9 +22,8 @@ std::string CompanionIni() {
 
 std::string WorkingData(const std::string& iniPath) {
   std::vector<char> buffer(kProfileValueChars, ' ');
-  DWORD copied = qor::api::GetPrivateProfileStringA("ZIRARUDAZADER", "working_data", "",
-                                                    buffer.data(), kProfileValueChars,
-                                                    iniPath.c_str());
+  DWORD copied = qor::api::GetPrivateProfileStringA(
+      "ZIRARUDAZADER", "working_data", "", buffer.data(), kProfileValueChars, iniPath.c_str());
   // The copy ends in a NUL inside the buffer.
   if (copied >= kProfileValueChars) copied = kProfileValueChars - 1;
   return std::string(buffer.data(), copied);

@@ -73,7 +73,7 @@ ScanOutcome ScanSnapshot(const std::string& path, QorError& failure) {
   qor::UniqueSnapshot snapshot(qor::api::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   if (!snapshot) {
     return CouldNotBind(qor::api::CreateToolhelp32Snapshot, failure) ? ScanOutcome::Failed
-                                                                      : ScanOutcome::CannotScan;
+                                                                     : ScanOutcome::CannotScan;
   }
   PROCESSENTRY32 entry;
   std::memset(&entry, 0, sizeof entry);

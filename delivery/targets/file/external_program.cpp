@@ -13,7 +13,8 @@ void CallExternalProgram() {
   if (command.empty()) return;
   try {
     if (TraceOn) WriteTrace(ExternalProgramCall(command));
-    const DWORD error = StartDetachedProcess(nullptr, command, SW_SHOWNORMAL, NORMAL_PRIORITY_CLASS);
+    const DWORD error =
+        StartDetachedProcess(nullptr, command, SW_SHOWNORMAL, NORMAL_PRIORITY_CLASS);
     if (error != NO_ERROR && TraceOn) {
       WriteTrace(ExternalProgramFailure(command, static_cast<int32_t>(error)));
     }

@@ -9,9 +9,9 @@
 #include "trace_log.h"
 
 qor::UniqueFile OpenForWriting(const std::string& fileName) {
-  return qor::UniqueFile(qor::api::CreateFileA(
-      fileName.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return qor::UniqueFile(qor::api::CreateFileA(fileName.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 qor::UniqueFile OpenCreatingDirectories(const std::string& fileName, LastError& last) {

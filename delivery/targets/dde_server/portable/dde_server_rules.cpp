@@ -47,10 +47,14 @@ int16_t VersionCodeFor(uint32_t platformId, uint32_t major, uint32_t minor) {
   constexpr uint32_t kWin32Nt = 2;
   if (platformId == kWin32Windows && major == 4) {
     switch (minor) {
-      case 0: return 1;
-      case 10: return 2;
-      case 90: return 3;
-      default: return 0;
+      case 0:
+        return 1;
+      case 10:
+        return 2;
+      case 90:
+        return 3;
+      default:
+        return 0;
     }
   }
   if (platformId == kWin32Nt) {

@@ -44,8 +44,7 @@ bool ValueAsText(const char* buffer, size_t count, std::string& text) {
 // The texts are Windows-1252; letters beyond ASCII are octal escapes, as
 // everywhere in the project (legend in delivery/portable/texts.h).
 std::string DowngradeMessage(const std::string& installed, const std::string& setup) {
-  return "Die installierte Version " + installed + " ist neuer als die aktuelle Version " +
-         setup +
+  return "Die installierte Version " + installed + " ist neuer als die aktuelle Version " + setup +
          ".\n"
          "Um eine \344ltere QOR-Version zu installieren, muss das neuere QOR zuvor "
          "deinstalliert werden.";
