@@ -1,5 +1,8 @@
 #include "box_answerer.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace {
 
 // The message text control and the icon control of a message box.
@@ -13,11 +16,27 @@ bool Shows(HWND box, int id) {
 
 }  // namespace
 
-HWND FindShownBox(const char* caption) {
-  // A box is created hidden and filled in before it is shown.
-  const HWND box = FindWindowA("#32770", caption);
-  return box != nullptr && IsWindowVisible(box) && GetDlgItem(box, kTextId) != nullptr ? box
-                                                                                       : nullptr;
+std::vector<HWND> FindShownBoxes(const char* caption) {
+  struct Search {
+    const char* caption;
+    std::vector<HWND> boxes;
+  } search{caption, {}};
+  EnumWindows(
+      [](HWND window, LPARAM context) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(context);
+        char className[16] = {};
+        char title[256] = {};
+        GetClassNameA(window, className, sizeof className);
+        GetWindowTextA(window, title, sizeof title);
+        // A box is created hidden and filled in before it is shown.
+        if (std::strcmp(className, "#32770") == 0 && std::strcmp(title, s.caption) == 0 &&
+            IsWindowVisible(window) && GetDlgItem(window, kTextId) != nullptr) {
+          s.boxes.push_back(window);
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.boxes;
 }
 
 SeenBox ReadBox(HWND box) {
@@ -56,17 +75,34 @@ std::vector<SeenBox> BoxAnswerer::Stop() {
 }
 
 void BoxAnswerer::Answer() {
-  HWND answered = nullptr;  // stays until it is gone, and is not answered twice
+  // Every box is answered once; one that is still shown half a second after
+  // its button was pressed is read and pressed again, as a person would click
+  // again, so that a click the box did not take never leaves it waiting.
+  constexpr DWORD kPressAgainMs = 500;
+  struct Pressed {
+    HWND box;
+    size_t seen;  // its entry in seen_
+    DWORD at;
+  };
+  std::vector<Pressed> pressed;  // boxes still there
   while (!stop_) {
-    const HWND box = FindShownBox(caption_.c_str());
-    if (box != nullptr && box != answered) {
-      SeenBox seen = ReadBox(box);
-      PressButton(box, seen.ok ? IDOK : yesNoAnswer_);
-      seen_.push_back(std::move(seen));
-      answered = box;
-      ++answered_;
+    for (const HWND box : FindShownBoxes(caption_.c_str())) {
+      auto it = std::find_if(pressed.begin(), pressed.end(),
+                             [box](const Pressed& p) { return p.box == box; });
+      if (it == pressed.end()) {
+        seen_.push_back(ReadBox(box));
+        pressed.push_back({box, seen_.size() - 1, GetTickCount()});
+        PressButton(box, seen_.back().ok ? IDOK : yesNoAnswer_);
+        ++answered_;
+      } else if (GetTickCount() - it->at >= kPressAgainMs) {
+        seen_[it->seen] = ReadBox(box);
+        PressButton(box, seen_[it->seen].ok ? IDOK : yesNoAnswer_);
+        it->at = GetTickCount();
+      }
     }
-    if (answered != nullptr && !IsWindow(answered)) answered = nullptr;
+    pressed.erase(std::remove_if(pressed.begin(), pressed.end(),
+                                 [](const Pressed& p) { return !IsWindow(p.box); }),
+                  pressed.end());
     Sleep(10);
   }
 }

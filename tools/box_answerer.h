@@ -24,8 +24,8 @@ struct SeenBox {
   bool yesNoOnly() const { return yes && no && buttons == 2; }
 };
 
-// A shown message box of any program captioned `caption`, or none.
-HWND FindShownBox(const char* caption);
+// The shown message boxes of any program captioned `caption`.
+std::vector<HWND> FindShownBoxes(const char* caption);
 SeenBox ReadBox(HWND box);
 // Clicks the button `id` (IDOK, IDYES, IDNO, ...).
 void PressButton(HWND box, int id);

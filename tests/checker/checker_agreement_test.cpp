@@ -54,7 +54,7 @@ std::string FileHeader(const TempDir& dir, const char* file, const std::string& 
 TEST(CheckerAgreesWithQor, OnEveryKindOfMistake) {
   ExpectAgreement("clean", [](const TempDir& d) {
     return FileHeader(d, "a.txt") + Data("eins") + FileHeader(d, "a.txt", "\r\nAnhaengen=Ja*") +
-           Data("\r\nzwei\xE4\r\n");
+           Data("\r\nzwei\344\r\n");
   });
   ExpectAgreement("lower-case target stops the run", [](const TempDir& d) {
     return FileHeader(d, "a.txt") + Data("eins") + Header("Ziel=datei*\r\n" + F(d, "b.txt")) +

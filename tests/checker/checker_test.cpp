@@ -34,7 +34,7 @@ TEST(Checker, LowerCaseTargetIsNamedWithItsPosition) {
   EXPECT_FALSE(check.blocks[0].headerValid);
   EXPECT_EQ(check.blocks[0].reason,
             "Unbekanntes Ziel \"datei\" (Zeile 2, Spalte 1): gemeint ist wohl \"Datei\" "
-            "(Gro\xDF-/Kleinschreibung beachten).");
+            "(Gro\337-/Kleinschreibung beachten).");
   EXPECT_TRUE(check.endsEarly);
   EXPECT_EQ(CheckStatus(check), 1);
 }
@@ -55,7 +55,7 @@ TEST(Checker, AppendWrittenBeforeFileNameIsNotRead) {
   ASSERT_EQ(check.blocks[0].hints.size(), 1u);
   EXPECT_EQ(check.blocks[0].hints[0],
             "Der Eintrag \"Anhaengen=\" (Zeile 3, Spalte 1) steht vor \"Dateiname=\" und wird "
-            "deshalb nicht gelesen: die Datei wird ersetzt, nicht erg\xE4nzt.");
+            "deshalb nicht gelesen: die Datei wird ersetzt, nicht erg\344nzt.");
 }
 
 TEST(Checker, AppendValueInWrongCase) {
@@ -80,7 +80,7 @@ TEST(Checker, MissingAndBlankValues) {
             "Der Wert von \"Dateiname=\" (Zeile 2, Spalte 12) ist leer.");
   EXPECT_EQ(CheckJob(Block("ziel=Datei*", "d")).blocks[0].reason,
             "Der Eintrag \"Ziel=\" fehlt; in Zeile 2, Spalte 1 steht \"ziel=\" "
-            "(Gro\xDF-/Kleinschreibung beachten).");
+            "(Gro\337-/Kleinschreibung beachten).");
 }
 
 TEST(Checker, BlankPayloadAndMissingDataSection) {
@@ -134,7 +134,7 @@ TEST(Checker, ReportIsGermanWindows1252) {
   EXPECT_NE(report.find("  Nutzdaten:   9 Bytes ab Zeile 5, Spalte 16: \"\\r\\nZeile\\r\\n\"\n"),
             std::string::npos)
       << report;
-  EXPECT_NE(report.find("Ergebnis: 1 von 1 Bl\xF6"
+  EXPECT_NE(report.find("Ergebnis: 1 von 1 Bl\366"
                         "cken werden geliefert.\n"),
             std::string::npos);
 }
@@ -151,9 +151,9 @@ std::string ProgramHint(const std::string& command) {
 
 TEST(Checker, UnquotedProgramPathWithABlankNamesWhatWindowsStartsFirst) {
   const std::string start =
-      "Der Programmpfad in \"Externer Programmaufruf=\" (Zeile 4, Spalte 1) enth\xE4lt ein "
-      "Leerzeichen und steht nicht in Anf\xFChrungszeichen: Windows startet zuerst ";
-  const std::string end = ". Ein Programmpfad mit Leerzeichen geh\xF6rt in Anf\xFChrungszeichen.";
+      "Der Programmpfad in \"Externer Programmaufruf=\" (Zeile 4, Spalte 1) enth\344lt ein "
+      "Leerzeichen und steht nicht in Anf\374hrungszeichen: Windows startet zuerst ";
+  const std::string end = ". Ein Programmpfad mit Leerzeichen geh\366rt in Anf\374hrungszeichen.";
   EXPECT_EQ(ProgramHint("C:\\acc\\Pro gram\\srv.exe"),
             start +
                 "\"C:\\acc\\Pro.exe\", wenn es diese Datei gibt, und erst danach "
@@ -191,7 +191,7 @@ TEST(Checker, ReportEndsWithEveryProgramTheJobStarts) {
   const std::string list =
       "\nProgramme, die dieser Auftrag startet:\n"
       "  Block 1, Externer Programmaufruf: C:\\Tools\\v.exe a\n"
-      "  Block 4, DDE-Service (wenn es nicht schon l\xE4uft): C:\\Srv\\srv.exe\n";
+      "  Block 4, DDE-Service (wenn es nicht schon l\344uft): C:\\Srv\\srv.exe\n";
   EXPECT_EQ(report.substr(report.size() - std::min(report.size(), list.size())), list) << report;
   const std::string none = FormatCheck(CheckJob(Block(kFile, "x")), "b.qor");
   EXPECT_EQ(none.substr(none.rfind('\n', none.size() - 2) + 1),

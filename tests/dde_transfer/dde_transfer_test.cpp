@@ -11,12 +11,12 @@ using namespace e2e;
 namespace {
 
 const char kNoAnswer[] = " 282 Keine fremde Anwendung hat auf eine DDE-Initialisierung geantwortet";
-const char kRefused[] = " 285 Fremde Anwendung f\xFChrt DDE-Methode oder -Operation nicht aus";
+const char kRefused[] = " 285 Fremde Anwendung f\374hrt DDE-Methode oder -Operation nicht aus";
 const char kBusy[] =
-    " 288 Fremde Anwendung ist besch\xE4"
+    " 288 Fremde Anwendung ist besch\344"
     "ftigt";
 const char kTimeout[] =
-    " 286 Zeit\xFC"
+    " 286 Zeit\374"
     "berschreitung beim Warten auf DDE-Antwort";
 
 // A payload with line breaks and every byte from 0x80 to 0xFF: CF_TEXT

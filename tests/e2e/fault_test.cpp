@@ -13,7 +13,7 @@ namespace {
 // its lines silently: the run ends normally and delivers what it delivers
 // with a usable log.
 TEST(Faults, TraceLogThatCannotBeOpenedChangesNoDelivery) {
-  const std::string payloadA = "\r\nerste Zeile \xE4\xF6\xFC\r\n";
+  const std::string payloadA = "\r\nerste Zeile \344\366\374\r\n";
   const std::string payloadB("zweite\x00Zeile\xFF", 13);
   std::string results[2];
   for (int logUsable = 0; logUsable < 2; ++logUsable) {

@@ -66,7 +66,7 @@ TEST(OutOfMemory, AbandonsOnlyWhatItHitAndHoldsThePayloadOnce) {
   EXPECT_EQ(clipboard, "vorher") << "abandoned before the clipboard was opened";
   EXPECT_EQ(Content(dir / "danach.txt"), "weiter") << "the next block is delivered";
   EXPECT_FALSE(FileExists(dir / "nie.txt")) << "the run ended at the header";
-  EXPECT_EQ(TraceLinesShortened(), Lines{FailureLine(" 7 Nicht gen\xFC"
+  EXPECT_EQ(TraceLinesShortened(), Lines{FailureLine(" 7 Nicht gen\374"
                                                      "gend Speicher")});
   SetTrace(Trace::Off);
 }

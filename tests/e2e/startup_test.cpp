@@ -71,7 +71,7 @@ TEST(Startup, JobFileTooLargeToAddressGivesReadFailureLines) {
   const RunResult run = RunQor(job);
   ASSERT_TRUE(run.finished);
   EXPECT_EQ(run.exitCode, 0u);
-  EXPECT_EQ(TraceMessages(), StartLines(job, {"Fehler beim Lesen der Daten:  7 Nicht gen\xFC"
+  EXPECT_EQ(TraceMessages(), StartLines(job, {"Fehler beim Lesen der Daten:  7 Nicht gen\374"
                                               "gend Speicher",
                                               "QOR: Daten konnten nicht gelesen werden"}));
 }

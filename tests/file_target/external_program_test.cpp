@@ -26,7 +26,7 @@ TEST_F(ExternalProgram, StartsAfterTheWriteWithTheCommandLineAsGiven) {
   const std::string cwd = dir_ / "hier";
   ASSERT_TRUE(CreateDirectoryA(cwd.c_str(), nullptr));
   const std::string target = dir_ / "liste.txt";
-  const std::string payload = "fertig geschrieben\r\n\xE4\xF6\xFC";
+  const std::string payload = "fertig geschrieben\r\n\344\366\374";
   const std::string command = "\"" + program_.path() + "\"  " + target;
   ASSERT_TRUE(WriteFileBytes(dir_ / "job.qor", FileBlock(target, payload, false, command)));
   ASSERT_TRUE(RunQorIn(cwd, dir_ / "job.qor").finished);

@@ -18,7 +18,7 @@ std::string SaveFailure(const std::string& name, const std::string& numberAndTex
 
 std::string AppendFailure(const std::string& name, const std::string& numberAndDescription) {
   return name +
-         "  konnte nicht ge\xF6"
+         "  konnte nicht ge\366"
          "ffnet werden.  Fehler " +
          numberAndDescription;
 }
@@ -46,7 +46,7 @@ TEST(FileTarget, PayloadsReplaceOrExtendTheirFilesByteForByte) {
   // not begin or end with a blank, which the parser trims.
   std::string bytes = "<";
   for (int b = 0; b < 256; ++b) bytes += static_cast<char>(b);
-  bytes += "\r\n\xC4\xD6\xDC\xE4\xF6\xFC\xDF\x80\x00\xFF>";
+  bytes += "\r\n\304\326\334\344\366\374\337\x80\x00\xFF>";
   const std::string nulAndFF("\x00\xFF", 2);
   const struct {
     const char* what;
@@ -55,7 +55,7 @@ TEST(FileTarget, PayloadsReplaceOrExtendTheirFilesByteForByte) {
     Files after;
   } cases[] = {
       {"a save replaces a longer file wholly",
-       {{"liste.txt", "alter, viel l\xE4ngerer Inhalt\r\n"}},
+       {{"liste.txt", "alter, viel l\344ngerer Inhalt\r\n"}},
        {{"liste.txt", "neu", false}},
        {{"liste.txt", "neu"}}},
       {"a zero-byte file is written from its start",
@@ -82,8 +82,8 @@ TEST(FileTarget, PayloadsReplaceOrExtendTheirFilesByteForByte) {
       // traces nothing.
       {"missing directory levels are created one by one",
        {},
-       {{"a\\b\\c\\f.txt", "tief", false}, {"x\\y\\z\\g.txt", "angeh\xE4ngt", true}},
-       {{"a\\b\\c\\f.txt", "tief"}, {"x\\y\\z\\g.txt", "angeh\xE4ngt"}}},
+       {{"a\\b\\c\\f.txt", "tief", false}, {"x\\y\\z\\g.txt", "angeh\344ngt", true}},
+       {{"a\\b\\c\\f.txt", "tief"}, {"x\\y\\z\\g.txt", "angeh\344ngt"}}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -178,7 +178,7 @@ TEST(FileTarget, OldFileHeldOpenByAReaderGetsTheNewContent) {
     SCOPED_TRACE(sharing);
     TempDir dir;
     const std::string target = dir / "offen.txt";
-    ASSERT_TRUE(WriteFileBytes(target, "ein alter Inhalt, l\xE4nger als der neue"));
+    ASSERT_TRUE(WriteFileBytes(target, "ein alter Inhalt, l\344nger als der neue"));
     HANDLE reader =
         CreateFileA(target.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(reader, INVALID_HANDLE_VALUE);

@@ -50,13 +50,13 @@ TEST(FullDisk, NothingIsLostAndEveryFailureIsTraced) {
   EXPECT_EQ(Content("N:\\klein.txt"), "passt");
   EXPECT_EQ(Listing("N:\\*"), (Lines{"daten.txt", "fueller.bin", "klein.txt", "liste.txt"}))
       << "no partial or temporary file";
-  const std::string full = " Datentr\xE4ger voll";
+  const std::string full = " Datentr\344ger voll";
   EXPECT_EQ(TraceMessages(),
             RunLines(dir, {liste + " kann nicht gespeichert werden. Fehler  61" + full,
                            "Externer Programmaufruf " + program,
                            "N:\\neu.txt kann nicht gespeichert werden. Fehler  61" + full,
                            daten +
-                               "  konnte nicht ge\xF6"
+                               "  konnte nicht ge\366"
                                "ffnet werden.  Fehler  61:" +
                                full}));
   // Started after the failed write, it found the old file.

@@ -153,7 +153,7 @@ TEST_F(CheckMimeTypeTest, DowngradeMessageBytes) {
   WriteSetupIni(sourceDir_, "ProductVersion=2.10");
   ExpectDowngradeBox(Call(sourceDir_),
                      "Die installierte Version 2.9 ist neuer als die aktuelle Version 2.10.\n"
-                     "Um eine \xE4ltere QOR-Version zu installieren, muss das neuere QOR zuvor "
+                     "Um eine \344ltere QOR-Version zu installieren, muss das neuere QOR zuvor "
                      "deinstalliert werden.");
 }
 

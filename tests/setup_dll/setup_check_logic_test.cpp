@@ -25,8 +25,8 @@ TEST(VersionOrder, EmptyInstalledVersionIsNeverNewer) {
 }
 
 TEST(VersionOrder, BytesAboveSevenBitAreUnsigned) {
-  EXPECT_TRUE(InstalledVersionIsNewer("2.\xE4", "2.a"));
-  EXPECT_FALSE(InstalledVersionIsNewer("2.a", "2.\xE4"));
+  EXPECT_TRUE(InstalledVersionIsNewer("2.\344", "2.a"));
+  EXPECT_FALSE(InstalledVersionIsNewer("2.a", "2.\344"));
 }
 
 TEST(VersionOrder, StopsAtTheSetupTerminator) {
@@ -103,7 +103,7 @@ TEST(ValueText, ValuesLongerThan255CharactersAreNotTaken) {
 TEST(Messages, DowngradeMessageBytes) {
   EXPECT_EQ(DowngradeMessage("2.9", "2.10"),
             "Die installierte Version 2.9 ist neuer als die aktuelle Version 2.10.\n"
-            "Um eine \xE4ltere QOR-Version zu installieren, muss das neuere QOR zuvor "
+            "Um eine \344ltere QOR-Version zu installieren, muss das neuere QOR zuvor "
             "deinstalliert werden.");
   const std::string message = DowngradeMessage("", "");
   EXPECT_EQ(message.substr(0, 63),
@@ -114,12 +114,12 @@ TEST(Messages, DowngradeMessageBytes) {
 TEST(Messages, ConflictMessageHasTwoOrThreeLines) {
   EXPECT_EQ(ConflictMessage(""),
             "Der qor-Mime-Type-Eintrag wird bereits verwendet.\n"
-            "Soll der vorhandene Eintrag \xFC"
+            "Soll der vorhandene Eintrag \374"
             "berschrieben werden?");
   EXPECT_EQ(ConflictMessage("\"C:\\Other\\other.exe\" \"%1\""),
             "Der qor-Mime-Type-Eintrag wird bereits verwendet.\n"
             "(Programmverweis: \"C:\\Other\\other.exe\" \"%1\")\n"
-            "Soll der vorhandene Eintrag \xFC"
+            "Soll der vorhandene Eintrag \374"
             "berschrieben werden?");
 }
 

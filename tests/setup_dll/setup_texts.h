@@ -17,11 +17,11 @@ inline const std::vector<std::wstring> kLibraryKeys = {L"\\App Paths\\QOR.exe", 
                                                        L"\\shell\\open\\command"};
 
 constexpr char kDowngradeTail[] =
-    ".\nUm eine \xE4ltere QOR-Version zu installieren, muss das neuere QOR zuvor "
+    ".\nUm eine \344ltere QOR-Version zu installieren, muss das neuere QOR zuvor "
     "deinstalliert werden.";
 constexpr char kConflictHead[] = "Der qor-Mime-Type-Eintrag wird bereits verwendet.\n";
 constexpr char kConflictTail[] =
-    "Soll der vorhandene Eintrag \xFC"
+    "Soll der vorhandene Eintrag \374"
     "berschrieben werden?";
 
 constexpr size_t kInstallDirSize = 256;

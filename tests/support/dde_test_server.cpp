@@ -13,11 +13,11 @@ bool Holds(const Lines& lines, const std::string& line) {
 }  // namespace
 
 const char kDataSent[] =
-    "DDE-\xDC"
+    "DDE-\334"
     "bertragung: Daten gesendet!";
 
 std::string FailureLine(const std::string& numberAndDescription) {
-  return "Fehler bei der DDE-\xDC"
+  return "Fehler bei der DDE-\334"
          "bertragung. Fehler " +
          numberAndDescription;
 }

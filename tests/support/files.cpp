@@ -102,6 +102,8 @@ TempDir::TempDir() {
     std::snprintf(name, sizeof name, "qor-e2e-%lu-%u", GetCurrentProcessId(), counter++);
     path_ = std::string(base) + name;
     if (CreateDirectoryA(path_.c_str(), nullptr)) break;
+    // Only a name taken already is worth another try.
+    if (GetLastError() != ERROR_ALREADY_EXISTS) break;
   }
 }
 

@@ -69,20 +69,20 @@ TEST(TextFromValue, UpToTheFirstNulWithEveryOtherByteUnchanged) {
 
 TEST(DdeTraceTexts, SentLineAndFailureLineWithTheSignPosition) {
   EXPECT_EQ(std::string(kDdeDataSent),
-            "DDE-\xDC"
+            "DDE-\334"
             "bertragung: Daten gesendet!");
   EXPECT_EQ(DdeFailureMessage(ErrorFromNumber(qor_errors::kDdeNoAnswer)),
-            "Fehler bei der DDE-\xDC"
+            "Fehler bei der DDE-\334"
             "bertragung. Fehler  282 "
             "Keine fremde Anwendung hat auf eine DDE-Initialisierung geantwortet");
   EXPECT_EQ(DdeFailureMessage({-5, "x"}),
-            "Fehler bei der DDE-\xDC"
+            "Fehler bei der DDE-\334"
             "bertragung. Fehler -5 x");
 }
 
 TEST(DdeTraceTexts, EveryDdeErrorHasItsOwnGermanDescription) {
   EXPECT_EQ(ErrorFromNumber(qor_errors::kDdeBusy).description,
-            "Fremde Anwendung ist besch\xE4"
+            "Fremde Anwendung ist besch\344"
             "ftigt");
   EXPECT_EQ(ErrorFromNumber(qor_errors::kDdeClosed).description,
             "DDE-Kanal wurde von der fremden Anwendung geschlossen");

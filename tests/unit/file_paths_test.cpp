@@ -17,7 +17,7 @@ struct Case {
 };
 
 TEST(DirectoryPart, IsEverythingBeforeTheLastBackslash) {
-  const std::string bytes("C:\\\xC4nderung\\\x80\xFF", 14);
+  const std::string bytes("C:\\\304nderung\\\x80\xFF", 14);
   const Case<std::string> cases[] = {
       {"C:\\Export\\2024\\liste.txt", "C:\\Export\\2024"},
       {"\\\\server\\share\\neu\\f.txt", "\\\\server\\share\\neu"},

@@ -11,7 +11,7 @@ namespace {
 
 TEST(ExtractBetween, TextBetweenTheMarkersTrimmedOfBlanksAndTheNextPosition) {
   const std::string data = "(((DATASTART)))abc(((DATAEND)))";  // 31 characters
-  const std::string bytes("a\0b\x80\xFF\xDC", 6);
+  const std::string bytes("a\0b\x80\xFF\334", 6);
   const struct {
     const char* what;
     std::string text;

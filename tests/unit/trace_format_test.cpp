@@ -25,8 +25,8 @@ TEST(ErrorTable, WindowsCodesMapToRuntimeNumbersWithGermanText) {
   EXPECT_EQ(ErrorFromWin32(3).number, 76);
   EXPECT_EQ(ErrorFromWin32(5).number, 75);
   EXPECT_EQ(ErrorFromWin32(112).number, 61);
-  EXPECT_EQ(ErrorFromWin32(112).description, "Datentr\xE4ger voll");
-  EXPECT_EQ(ErrorFromWin32(8).description, "Nicht gen\xFCgend Speicher");
+  EXPECT_EQ(ErrorFromWin32(112).description, "Datentr\344ger voll");
+  EXPECT_EQ(ErrorFromWin32(8).description, "Nicht gen\374gend Speicher");
   const QorError unknown = ErrorFromWin32(99999);
   EXPECT_EQ(unknown.number, 51);
   EXPECT_NE(unknown.description.find("99999"), std::string::npos);
@@ -34,7 +34,7 @@ TEST(ErrorTable, WindowsCodesMapToRuntimeNumbersWithGermanText) {
 
 TEST(ErrorTable, DdeDescriptionsAreSingleByteGerman) {
   EXPECT_EQ(ErrorFromNumber(286).description,
-            "Zeit\xFC"
+            "Zeit\374"
             "berschreitung beim Warten auf DDE-Antwort");
   EXPECT_EQ(ErrorFromNumber(1234).number, 1234);
   EXPECT_FALSE(ErrorFromNumber(1234).description.empty());
