@@ -1,13 +1,15 @@
 #include "box_answerer.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
 // The message text control and the icon control of a message box.
 constexpr int kTextId = 0xFFFF;
 constexpr int kIconId = 0x440;
+// A box's thread answers messages while the box is up; one that is just
+// closing may not, and the answerer must not wait for it for ever.
+constexpr UINT kReadTimeoutMs = 1000;
 
 bool Shows(HWND box, int id) {
   const HWND button = GetDlgItem(box, id);
@@ -17,33 +19,25 @@ bool Shows(HWND box, int id) {
 }  // namespace
 
 std::vector<HWND> FindShownBoxes(const char* caption) {
-  struct Search {
-    const char* caption;
-    std::vector<HWND> boxes;
-  } search{caption, {}};
-  EnumWindows(
-      [](HWND window, LPARAM context) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(context);
-        char className[16] = {};
-        char title[256] = {};
-        GetClassNameA(window, className, sizeof className);
-        GetWindowTextA(window, title, sizeof title);
-        // A box is created hidden and filled in before it is shown.
-        if (std::strcmp(className, "#32770") == 0 && std::strcmp(title, s.caption) == 0 &&
-            IsWindowVisible(window) && GetDlgItem(window, kTextId) != nullptr) {
-          s.boxes.push_back(window);
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.boxes;
+  // FindWindowEx compares the caption without sending the window a message,
+  // so a window whose thread is busy cannot hold the search up.
+  std::vector<HWND> boxes;
+  HWND box = nullptr;
+  while ((box = FindWindowExA(nullptr, box, "#32770", caption)) != nullptr) {
+    // A box is created hidden and filled in before it is shown.
+    if (IsWindowVisible(box) && GetDlgItem(box, kTextId) != nullptr) boxes.push_back(box);
+  }
+  return boxes;
 }
 
 SeenBox ReadBox(HWND box) {
   SeenBox seen;
   char text[4096] = {};
-  const UINT length = GetDlgItemTextA(box, kTextId, text, sizeof text);
-  seen.text.assign(text, length);
+  DWORD_PTR length = 0;
+  if (SendMessageTimeoutA(GetDlgItem(box, kTextId), WM_GETTEXT, sizeof text,
+                          reinterpret_cast<LPARAM>(text), SMTO_NORMAL, kReadTimeoutMs, &length)) {
+    seen.text.assign(text, std::min<DWORD_PTR>(length, sizeof text - 1));
+  }
   for (int id : {IDOK, IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO}) {
     seen.buttons += Shows(box, id);
   }
@@ -51,7 +45,9 @@ SeenBox ReadBox(HWND box) {
   seen.yes = Shows(box, IDYES);
   seen.no = Shows(box, IDNO);
   if (const HWND icon = GetDlgItem(box, kIconId)) {
-    seen.icon = reinterpret_cast<HICON>(SendMessageA(icon, STM_GETICON, 0, 0));
+    DWORD_PTR handle = 0;
+    SendMessageTimeoutA(icon, STM_GETICON, 0, 0, SMTO_NORMAL, kReadTimeoutMs, &handle);
+    seen.icon = reinterpret_cast<HICON>(handle);
   }
   seen.topmost = (GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
   seen.owner = GetWindow(box, GW_OWNER);
