@@ -39,3 +39,8 @@ payload = line_payload(1024)
 write("save2000.qor", "".join(
     block("Ziel=Datei*\r\nDateiname=%s\\save\\d%04d\\f.txt*" % (win_dir, i), payload)
     for i in range(2000)))
+
+# Replacing files that exist: 2,000 blocks over 20 files, each saved 100 times.
+write("replace2000.qor", "".join(
+    block("Ziel=Datei*\r\nDateiname=%s\\r%02d.txt*" % (win_dir, i % 20), payload)
+    for i in range(2000)))
