@@ -6,6 +6,8 @@
 #include <new>
 
 #include "file_steps.h"
+#include "remaining_time.h"
+#include "texts.h"
 
 namespace {
 
@@ -36,7 +38,7 @@ class AppendTurn {
       }
       const DWORD error = ::GetLastError();
       if (error != ERROR_LOCK_VIOLATION) return true;
-      if (qor::api::GetTickCount() - start >= kTurnWaitMs) {
+      if (RemainingMs(start, qor::api::GetTickCount(), kTurnWaitMs) == 0) {
         last.Record(error);
         return false;
       }
@@ -82,9 +84,9 @@ int16_t AppendToFile(const std::string& fileName, std::string_view payload, int3
       AppendTurn turn(file.get());
       if (turn.Take(last)) AppendWhole(fileName, file.get(), CharsToWrite(payload, count), last);
     }
-    if (last.Failed()) TraceAppendFailure(fileName, last.error);
+    if (last.Failed()) TraceFileFailure(AppendFailure, fileName, last.error);
     return last.Take();
   } catch (const std::bad_alloc&) {
-    return OutOfMemory(fileName, TraceAppendFailure);
+    return OutOfMemory(AppendFailure, fileName);
   }
 }

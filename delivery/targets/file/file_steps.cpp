@@ -5,7 +5,6 @@
 
 #include "file_target.h"
 #include "qor_state.h"
-#include "texts.h"
 #include "trace_log.h"
 
 qor::UniqueFile OpenForWriting(const std::string& fileName) {
@@ -64,27 +63,15 @@ void CloseRecording(qor::UniqueFile& file, LastError& last) {
   if (!qor::api::CloseHandle(file.release())) last.Record();
 }
 
-void TraceSaveFailure(const std::string& fileName, const QorError& error) {
+void TraceFileFailure(FailureText text, const std::string& fileName, const QorError& error) {
   if (!TraceOn) return;
   try {
-    WriteTrace(SaveFailure(fileName, error));
+    WriteTrace(text(fileName, error));
   } catch (const std::bad_alloc&) {
   }
 }
 
-void TraceAppendFailure(const std::string& fileName, const QorError& error) {
-  if (!TraceOn) return;
-  try {
-    WriteTrace(AppendFailure(fileName, error));
-  } catch (const std::bad_alloc&) {
-  }
-}
-
-int16_t OutOfMemory(const std::string& fileName,
-                    void (*traceFailure)(const std::string&, const QorError&)) {
-  try {
-    traceFailure(fileName, ErrorFromNumber(qor_errors::kOutOfMemory));
-  } catch (const std::bad_alloc&) {
-  }
+int16_t OutOfMemory(FailureText text, const std::string& fileName) {
+  TraceFileFailure(text, fileName, ErrorFromNumber(qor_errors::kOutOfMemory));
   return qor_errors::kOutOfMemory;
 }

@@ -49,12 +49,13 @@ bool CutAt(HANDLE file, int64_t length);
 // Closes the file; a failed close is recorded.
 void CloseRecording(qor::UniqueFile& file, LastError& last);
 
-// The failure lines of saving and appending, written when tracing is on. They
-// never fail outward: without memory for the line, there is no line.
-void TraceSaveFailure(const std::string& fileName, const QorError& error);
-void TraceAppendFailure(const std::string& fileName, const QorError& error);
+// The wording of a failure line: SaveFailure or AppendFailure (texts.h).
+using FailureText = std::string (*)(const std::string& fileName, const QorError& error);
+
+// Writes the failure line when tracing is on. It never fails outward: without
+// memory for the line, there is no line.
+void TraceFileFailure(FailureText text, const std::string& fileName, const QorError& error);
 
 // The result of a save or append that ran out of memory, after its failure
 // line when there is memory enough for that.
-int16_t OutOfMemory(const std::string& fileName,
-                    void (*traceFailure)(const std::string&, const QorError&));
+int16_t OutOfMemory(FailureText text, const std::string& fileName);

@@ -7,6 +7,7 @@
 
 #include "file_paths.h"
 #include "file_steps.h"
+#include "texts.h"
 
 namespace {
 
@@ -112,7 +113,7 @@ int16_t SaveToFile(const std::string& fileName, std::string_view payload, int32_
     if (created) {
       if (!temporary.Fill(bytes, last)) {
         temporary.Remove();
-        TraceSaveFailure(fileName, last.error);
+        TraceFileFailure(SaveFailure, fileName, last.error);
         return last.Take();
       }
       if (temporary.Replace(fileName, last)) return 0;
@@ -122,9 +123,9 @@ int16_t SaveToFile(const std::string& fileName, std::string_view payload, int32_
     // No file could be made beside it, or the old file could not be replaced
     // (another program holds it open): written in place when it opens.
     WriteInPlace(fileName, bytes, last);
-    if (last.Failed()) TraceSaveFailure(fileName, last.error);
+    if (last.Failed()) TraceFileFailure(SaveFailure, fileName, last.error);
     return last.Take();
   } catch (const std::bad_alloc&) {
-    return OutOfMemory(fileName, TraceSaveFailure);
+    return OutOfMemory(SaveFailure, fileName);
   }
 }
