@@ -292,7 +292,12 @@ int RunUnderRelease(const std::string& release, bool withoutPsapi) {
   }
   SetEnvironmentVariableA("QOR_PRESENTED_RELEASE", release.c_str());
   const RunResult run = RunCommandLine(GetCommandLineA(), 280000, GetStdHandle(STD_OUTPUT_HANDLE));
-  if (!run.finished) std::fprintf(stderr, "the second instance did not start or end\n");
+  if (!run.started) {
+    std::fprintf(stderr, "the second instance did not start (error %lu): %s\n",
+                 static_cast<unsigned long>(run.startError), GetCommandLineA());
+  } else if (!run.finished) {
+    std::fprintf(stderr, "the second instance did not end within the time allowed\n");
+  }
   return run.finished ? static_cast<int>(run.exitCode) : 2;
 }
 

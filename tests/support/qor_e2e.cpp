@@ -26,12 +26,14 @@ struct Started {
   PROCESS_INFORMATION pi{};
   DWORD start = 0;
   bool ok = false;
+  DWORD error = 0;
 };
 
 Started StartIn(const std::string& commandLine, const char* currentDir, HANDLE output = nullptr) {
   Started started;
   started.start = GetTickCount();
   started.ok = StartProcess(commandLine, started.pi, currentDir, output);
+  if (!started.ok) started.error = GetLastError();
   return started;
 }
 
@@ -39,6 +41,7 @@ Started StartIn(const std::string& commandLine, const char* currentDir, HANDLE o
 // `since`, and ends it when it does not.
 RunResult Finish(const Started& started, DWORD since, DWORD timeoutMs) {
   RunResult result;
+  result.startError = started.error;
   if (!started.ok) return result;
   result.started = true;
   const DWORD spent = GetTickCount() - since;

@@ -37,6 +37,7 @@ struct RunResult {
   bool finished = false;  // ended within the time-out
   DWORD exitCode = 0;
   DWORD elapsedMs = 0;
+  DWORD startError = 0;   // GetLastError of a start that failed
 };
 
 // Starts qor.exe with `argumentText` after its quoted path and one blank,
