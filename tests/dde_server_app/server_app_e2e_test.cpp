@@ -102,7 +102,8 @@ TEST_P(ServerApp, MissingExecutableShowsTheBoxTheLineAndTheRunGoesOn) {
     EXPECT_EQ(CheckLines(run.trace), Lines{});
     return;
   }
-  const std::string message = "DDE-Anwendung " + missing + " Pfad nicht gefunden";  // no Bib\bin
+  // Looked for as a command line: a missing directory is a missing file.
+  const std::string message = "DDE-Anwendung " + missing + " Datei nicht gefunden";
   ASSERT_EQ(run.boxes.size(), 1u);
   EXPECT_EQ(run.boxes[0].text, message);
   EXPECT_TRUE(run.boxes[0].okOnly());

@@ -158,14 +158,53 @@ TEST_F(ServerCheck, MissingExecutableShowsTheBoxThenTheTraceLine) {
   }
 }
 
-TEST_F(ServerCheck, NameWithoutDirectoryIsNeverFoundAndStartedEveryTime) {
+// A name without a directory is looked for as a shell looks for it: found
+// through PATH, never among the running programs, so started for every block.
+TEST_F(ServerCheck, NameWithoutDirectoryIsFoundOnThePathAndStartedEveryTime) {
   if (gExpectedCode == 0) GTEST_SKIP() << "no scan and no start on this release";
-  const std::string name = UniqueName("qor-nirgends");
-  CheckRun run = Check(name);
+  const std::string name = UniqueName("SrvAufPfad");
+  StandIn server(dir_ / name);
+  ASSERT_TRUE(server.placed());
+  char oldPath[32767] = {};
+  GetEnvironmentVariableA("PATH", oldPath, sizeof oldPath);
+  SetEnvironmentVariableA("PATH", (dir_.path() + ";" + oldPath).c_str());
+  const CheckRun first = Check(name);
+  // Wine's snapshot names running programs without their directory, so
+  // there the first instance would be found; Windows names the full path.
+  // It is ended once it has recorded its start.
+  if (SnapshotScan() && StartRecords(server.path(), 1).size() == 1) EndProcessesOf(server.path());
+  const CheckRun second = Check(name);
+  SetEnvironmentVariableA("PATH", oldPath);
+  EXPECT_TRUE(first.result);
+  EXPECT_TRUE(second.result);
+  EXPECT_TRUE(first.boxes.empty() && second.boxes.empty());
+  EXPECT_EQ(StartRecords(server.path(), 2),
+            Lines(2, StartRecord("\"" + name + "\"", "1,4")));
+
+  const std::string missing = UniqueName("qor-nirgends");
+  const CheckRun run = Check(missing);
   EXPECT_FALSE(run.result);
   ASSERT_EQ(run.boxes.size(), 1u);
-  EXPECT_EQ(run.boxes[0].text, "DDE-Anwendung " + name + " Datei nicht gefunden");
-  EXPECT_EQ(run.trace, Lines{"DDE-Anwendung " + name + " Datei nicht gefunden"});
+  EXPECT_EQ(run.boxes[0].text, "DDE-Anwendung " + missing + " Datei nicht gefunden");
+  EXPECT_EQ(run.trace, Lines{"DDE-Anwendung " + missing + " Datei nicht gefunden"});
+}
+
+// A NUL would cut the name short and a quotation mark would end the quoted
+// one early: either would start a file nobody named.
+TEST_F(ServerCheck, NameWithANulOrAQuotationMarkIsRefused) {
+  if (gExpectedCode == 0) GTEST_SKIP() << "no scan and no start on this release";
+  StandIn named(dir_ / UniqueName("SrvKurz"));
+  ASSERT_TRUE(named.placed());
+  for (const std::string& path :
+       {named.path() + std::string(1, '\0') + ".x", "\"" + named.path() + "\""}) {
+    const CheckRun run = Check(path);
+    EXPECT_FALSE(run.result);
+    ASSERT_EQ(run.boxes.size(), 1u);
+    // A box shows its text up to a NUL.
+    const std::string message = "DDE-Anwendung " + path + " Dateiname oder -nummer falsch";
+    EXPECT_EQ(run.boxes[0].text, message.substr(0, message.find('\0')));
+  }
+  EXPECT_TRUE(ProcessesOf(named.path()).empty());
 }
 
 TEST_F(ServerCheck, ProcessHandlesAreAllClosedTheMatchingOneToo) {

@@ -35,18 +35,21 @@ void ReportFailure(const std::string& path, const QorError& failure) {
   }
 }
 
-// Starts exactly the program file `path` names, shown without taking the
-// focus, and does not wait for it. The path is the application name, never a
-// command line to be taken apart: an unquoted C:\Program Files\... would
-// start C:\Program.exe first whenever that file exists. The program gets its
-// own path in quotation marks as its command line, as a shell would start it.
+// Starts the program file `path` names, shown without taking the focus, and
+// does not wait for it. The path goes to Windows as a command line in
+// quotation marks, with no application name: the quotation marks keep an
+// unquoted C:\Program Files\... from starting C:\Program.exe first, and a
+// name without a directory is still looked for where a shell looks (the
+// program's directory, the current directory, the system folders, PATH).
+// The program gets its own quoted path as its command line.
 bool StartServer(const std::string& path, QorError& failure) {
-  // A NUL would end the name early: the system would start another file.
-  if (path.find('\0') != std::string::npos) {
+  // A NUL would end the name early, and a quotation mark would end the quoted
+  // name: either way Windows would start another file.
+  if (path.find_first_of(std::string_view("\0\"", 2)) != std::string::npos) {
     failure = ErrorFromNumber(qor_errors::kBadFileName);
     return false;
   }
-  const DWORD error = StartDetachedProcess(path.c_str(), "\"" + path + "\"", SW_SHOWNOACTIVATE, 0);
+  const DWORD error = StartDetachedProcess(nullptr, "\"" + path + "\"", SW_SHOWNOACTIVATE, 0);
   if (error != NO_ERROR) {
     failure = ErrorFromWin32(error);
     return false;
