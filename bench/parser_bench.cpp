@@ -33,7 +33,7 @@ std::string MakeJob(size_t totalBytes) {
   return job;
 }
 
-size_t MemmemScan(const std::string& text) {
+size_t MemmemScan(std::string_view text) {
   static const char* const kMarkers[] = {"(((HEADERSTART)))", "(((HEADEREND)))", "(((DATASTART)))",
                                          "(((DATAEND)))"};
   const char* p = text.data();

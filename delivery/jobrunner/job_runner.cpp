@@ -1,8 +1,9 @@
 // Start-up of the delivery program: trace switch, argument, reading the job.
 #include "job_runner.h"
 
+#include <algorithm>
+#include <exception>
 #include <limits>
-#include <new>
 
 #include "command_line.h"
 #include "error_table.h"
@@ -16,6 +17,7 @@
 namespace {
 
 constexpr char kTraceSwitchPath[] = "c:\\etc\\qortest";
+constexpr size_t kReadPiece = 64 << 20;
 
 qor::UniqueFile OpenForReading(const std::string& path) {
   return qor::UniqueFile(qor::api::CreateFileA(path.c_str(), GENERIC_READ,
@@ -25,7 +27,7 @@ qor::UniqueFile OpenForReading(const std::string& path) {
 
 }  // namespace
 
-bool ReadWholeFile(const std::string& path, std::string& text) {
+bool ReadWholeFile(const std::string& path, JobTextBuffer& text) {
   QorError error;
   try {
     qor::UniqueFile file = OpenForReading(path);
@@ -38,12 +40,14 @@ bool ReadWholeFile(const std::string& path, std::string& text) {
       // Positions in the text are 32-bit; such a file cannot be walked.
       error = ErrorFromNumber(qor_errors::kOutOfMemory);
     } else {
-      std::string content(static_cast<size_t>(size), '\0');
+      char* bytes = text.Resize(static_cast<size_t>(size));
       size_t done = 0;
-      while (done < content.size()) {
+      while (done < text.size()) {
+        // In pieces: a single read of many megabytes can fail on a network
+        // share of older releases (ERROR_NO_SYSTEM_RESOURCES).
+        const DWORD want = static_cast<DWORD>(std::min<size_t>(text.size() - done, kReadPiece));
         DWORD got = 0;
-        const DWORD want = static_cast<DWORD>(content.size() - done);
-        if (!qor::api::ReadFile(file.get(), &content[done], want, &got, nullptr)) {
+        if (!qor::api::ReadFile(file.get(), bytes + done, want, &got, nullptr)) {
           error = ErrorFromWin32(::GetLastError());
           break;
         }
@@ -53,14 +57,13 @@ bool ReadWholeFile(const std::string& path, std::string& text) {
         }
         done += got;
       }
-      if (error.number == 0) {
-        text = std::move(content);
-        return true;
-      }
+      if (error.number == 0) return true;
     }
-  } catch (const std::bad_alloc&) {
+  } catch (const std::exception&) {
+    // No memory for the text (std::bad_alloc), or more than can be asked for.
     error = ErrorFromNumber(qor_errors::kOutOfMemory);
   }
+  text.clear();
   if (TraceOn) WriteTrace(ReadFailure(error));
   return false;
 }

@@ -33,7 +33,7 @@ struct Watcher : JobLoopObserver {
     Require(InsideText(position) && InsideText(next));
     if (!deliver) return;
     const size_t from = position <= 0 ? 0 : static_cast<size_t>(position) - 1;
-    const size_t marker = JobText.find(kDataStart, from);
+    const size_t marker = std::string_view(JobText).find(kDataStart, from);
     Require(marker != std::string::npos);
     // No data section is ever delivered twice: each lies after the last.
     Require(static_cast<int32_t>(marker) + 1 > lastDelivered);
@@ -54,7 +54,7 @@ void DeliverBlock() {
   const std::string_view data = JobBlock.DataText;
   Require(!data.empty());
   Require(data.front() != ' ' && data.back() != ' ');
-  Require(JobText.find(data) != std::string::npos);
+  Require(std::string_view(JobText).find(data) != std::string::npos);
   Require(JobBlock.TargetCode >= TargetFile && JobBlock.TargetCode <= TargetDde);
   if (JobBlock.TargetCode == TargetFile) Require(!JobBlock.TargetFileName.empty());
   if (JobBlock.TargetCode == TargetDde) {
@@ -66,7 +66,7 @@ void DeliverBlock() {
 void LocateCompanionPath() { JobBlock.DdeService = "C:\\Bib\\bin\\dravo.exe"; }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  JobText.assign(reinterpret_cast<const char*>(data), size);
+  JobText = std::string_view(reinterpret_cast<const char*>(data), size);
   JobBlock = JobBlockRecord();
   Watcher watcher;
   gWatcher = &watcher;

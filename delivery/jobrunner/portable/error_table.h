@@ -12,6 +12,9 @@ struct QorError {
 };
 
 namespace qor_errors {
+// Also what a step gets that asked for more than a string or vector can hold:
+// the handlers that carry on after running out of memory catch
+// std::exception, since that throws std::length_error, not std::bad_alloc.
 constexpr int16_t kOutOfMemory = 7;
 constexpr int16_t kInternal = 51;
 constexpr int16_t kBadFileName = 52;

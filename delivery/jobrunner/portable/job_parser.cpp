@@ -1,6 +1,6 @@
 #include "job_parser.h"
 
-#include <new>
+#include <exception>
 
 #include "dde_server.h"
 #include "deliver_block.h"
@@ -129,7 +129,7 @@ void RunJobLoop(JobLoopObserver* observer) {
     bool valid = false;
     try {
       valid = ParseHeaderBlock(position, next);
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {
       // A header that cannot be parsed ends the run.
     }
     if (observer != nullptr) observer->HeaderParsed(position, next, valid);
@@ -147,7 +147,7 @@ void RunJobLoop(JobLoopObserver* observer) {
     if (deliver) {
       try {
         DeliverBlock();
-      } catch (const std::bad_alloc&) {
+      } catch (const std::exception&) {
         // The block is abandoned; a target with failure lines has written its own.
       }
     }

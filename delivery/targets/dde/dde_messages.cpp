@@ -2,7 +2,7 @@
 
 #include <dde.h>
 
-#include <new>
+#include <exception>
 #include <vector>
 
 #include "dde_protocol.h"
@@ -57,7 +57,7 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
   try {
     reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
     return TRUE;
-  } catch (const std::bad_alloc&) {
+  } catch (const std::exception&) {
     return FALSE;
   }
 }

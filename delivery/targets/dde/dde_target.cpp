@@ -2,7 +2,7 @@
 // link of txtEXport, after the server application was made sure of.
 #include "dde_target.h"
 
-#include <new>
+#include <exception>
 
 #include "dde_server.h"
 #include "qor_state.h"
@@ -52,12 +52,12 @@ void PokeOverTheLink() {
 void PokeBlockOverDde() {
   try {
     PokeOverTheLink();
-  } catch (const std::bad_alloc&) {
+  } catch (const std::exception&) {
     DdeLastError = QorError();
     if (!TraceOn) return;
     try {
       WriteTrace(DdeFailureMessage(ErrorFromNumber(qor_errors::kOutOfMemory)));
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {
     }
   }
 }

@@ -5,7 +5,7 @@
 
 #include <dde.h>
 
-#include <new>
+#include <exception>
 
 #include "dde_protocol.h"
 #include "hidden_window.h"
@@ -73,7 +73,7 @@ void OnData(HWND form, HWND from, LPARAM lParam) {
           txtEXport.ReceivedText =
               TextFromValue(reinterpret_cast<const char*>(value) + offset, size - offset);
           txtEXport.Text = txtEXport.ReceivedText;
-        } catch (const std::bad_alloc&) {
+        } catch (const std::exception&) {
         }
       }
       qor::api::GlobalUnlock(data);

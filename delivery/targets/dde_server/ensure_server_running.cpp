@@ -3,7 +3,7 @@
 // executable path and started when missing.
 #include "dde_server.h"
 
-#include <new>
+#include <exception>
 
 #include "dde_server_rules.h"
 #include "detached_process.h"
@@ -93,10 +93,10 @@ bool EnsureDdeServerRunning(const std::string& path) {
       case ScanOutcome::Found:
         return true;
     }
-  } catch (const std::bad_alloc&) {
+  } catch (const std::exception&) {
     try {
       ReportFailure(path, ErrorFromNumber(qor_errors::kOutOfMemory));
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {
       // Not even the description fits; the block is given up silently.
     }
   }

@@ -3,7 +3,7 @@
 // block that cannot be written whole is taken out again.
 #include "file_target.h"
 
-#include <new>
+#include <exception>
 
 #include "file_steps.h"
 #include "remaining_time.h"
@@ -86,7 +86,7 @@ int16_t AppendToFile(const std::string& fileName, std::string_view payload, int3
     }
     if (last.Failed()) TraceFileFailure(AppendFailure, fileName, last.error);
     return last.Take();
-  } catch (const std::bad_alloc&) {
+  } catch (const std::exception&) {
     return OutOfMemory(AppendFailure, fileName);
   }
 }

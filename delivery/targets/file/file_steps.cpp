@@ -1,7 +1,7 @@
 #include "file_steps.h"
 
 #include <algorithm>
-#include <new>
+#include <exception>
 
 #include "file_target.h"
 #include "qor_state.h"
@@ -67,7 +67,7 @@ void TraceFileFailure(FailureText text, const std::string& fileName, const QorEr
   if (!TraceOn) return;
   try {
     WriteTrace(text(fileName, error));
-  } catch (const std::bad_alloc&) {
+  } catch (const std::exception&) {
   }
 }
 

@@ -2,7 +2,7 @@
 // level by level before a second attempt to open the file.
 #include "file_target.h"
 
-#include <new>
+#include <exception>
 
 #include "file_paths.h"
 #include "win_owners.h"
@@ -44,7 +44,7 @@ bool CreateMissingDirectories(const std::string& path) {
     // The last level has no "\" behind it and so is no prefix.
     CreateDirectoryLevel(directory);
     return SomethingExists(directory);
-  } catch (const std::bad_alloc&) {
+  } catch (const std::exception&) {
     return false;
   }
 }

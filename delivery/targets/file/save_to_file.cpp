@@ -3,7 +3,7 @@
 // failed save leaves the old file as it was.
 #include "file_target.h"
 
-#include <new>
+#include <exception>
 
 #include "file_paths.h"
 #include "file_steps.h"
@@ -125,7 +125,7 @@ int16_t SaveToFile(const std::string& fileName, std::string_view payload, int32_
     WriteInPlace(fileName, bytes, last);
     if (last.Failed()) TraceFileFailure(SaveFailure, fileName, last.error);
     return last.Take();
-  } catch (const std::bad_alloc&) {
+  } catch (const std::exception&) {
     return OutOfMemory(SaveFailure, fileName);
   }
 }
