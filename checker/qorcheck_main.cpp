@@ -1,10 +1,11 @@
 // qorcheck JOBFILE: says block by block what qor.exe would do with a job file
 // and why a block would not be delivered. Delivers nothing, starts nothing.
+#include <cstdint>
 #include <cstdio>
+#include <exception>
 #include <fstream>
-#include <iterator>
+#include <limits>
 #include <string>
-#include <utility>
 
 #include "check_report.h"
 #include "job_check.h"
@@ -34,17 +35,17 @@ std::string ForTerminal(const std::string& cp1252) {
 #endif
 }
 
-// The whole file, byte for byte; false when it cannot be read. A directory
-// opens on some systems and fails only while it is read.
-bool ReadJobFile(const char* path, std::string& text) {
+// The whole file into JobText, byte for byte; false when it cannot be read.
+// A file longer than qor.exe's 32-bit positions reach is refused, as qor.exe
+// refuses it. A directory opens on some systems and fails only while it is
+// read. Throws std::bad_alloc when the text does not fit.
+bool ReadJobFile(const char* path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  try {
-    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  } catch (const std::ios_base::failure&) {
-    return false;
-  }
-  return !in.bad();
+  if (!in || !in.seekg(0, std::ios::end)) return false;
+  const std::streamoff size = in.tellg();
+  if (size < 0 || size > std::numeric_limits<int32_t>::max() || !in.seekg(0)) return false;
+  char* bytes = JobText.Resize(static_cast<size_t>(size));
+  return in.read(bytes, size) && in.gcount() == size;
 }
 
 }  // namespace
@@ -57,16 +58,22 @@ int main(int argc, char** argv) {
 #ifdef _WIN32
   PrepareConsole();
 #endif
-  std::string text;
-  if (!ReadJobFile(argv[1], text)) {
-    std::fputs(CannotRead(argv[1]).c_str(), stderr);
+  try {
+    if (!ReadJobFile(argv[1])) {
+      std::fputs(CannotRead(argv[1]).c_str(), stderr);
+      return 2;
+    }
+    if (JobText.empty()) {
+      std::fputs(ForTerminal(kJobFileEmpty).c_str(), stdout);
+      return 1;
+    }
+    const JobCheck check = CheckJobText();
+    std::fputs(ForTerminal(FormatCheck(check, argv[1])).c_str(), stdout);
+    return CheckStatus(check);
+  } catch (const std::exception&) {
+    // No memory for the job or its report (std::bad_alloc), or a text longer
+    // than a string can hold (std::length_error).
+    std::fputs(ForTerminal(TooLargeToCheck(argv[1])).c_str(), stderr);
     return 2;
   }
-  if (text.empty()) {
-    std::fputs(ForTerminal(kJobFileEmpty).c_str(), stdout);
-    return 1;
-  }
-  const JobCheck check = CheckJob(std::move(text));
-  std::fputs(ForTerminal(FormatCheck(check, argv[1])).c_str(), stdout);
-  return CheckStatus(check);
 }

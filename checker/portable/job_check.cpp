@@ -7,8 +7,12 @@
 #include "job_parser.h"
 #include "text_places.h"
 
-JobCheck CheckJob(std::string text) {
-  JobText = std::move(text);  // held once, as qor.exe holds it
+JobCheck CheckJob(std::string_view text) {
+  JobText = text;
+  return CheckJobText();
+}
+
+JobCheck CheckJobText() {
   JobBlock = JobBlockRecord();
   JobCheck check;
   CheckRecorder recorder(check);

@@ -28,10 +28,12 @@ struct JobCheck {
   int32_t headerMarkers = 0;  // "(((HEADERSTART)))" markers in the whole text
 };
 
-// Checks `text` as the job text. Uses and overwrites JobText and JobBlock; the
-// payloads in the verdicts point into JobText and are valid until the next call.
+// Checks JobText as qor.exe would run it. Overwrites JobBlock; the payloads in
+// the verdicts point into JobText and are valid while it stays unchanged.
 // "hulintern" is resolved by LocateCompanionPath as the loop calls it.
-JobCheck CheckJob(std::string text);
+JobCheck CheckJobText();
+// The same for a copy of `text`, which becomes JobText.
+JobCheck CheckJob(std::string_view text);
 
 // 0 when every block would be delivered, 1 otherwise.
 int CheckStatus(const JobCheck& check);

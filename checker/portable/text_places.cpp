@@ -12,7 +12,7 @@ char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' +
 
 }  // namespace
 
-LineColumn LocatePosition(const std::string& text, int32_t position) {
+LineColumn LocatePosition(std::string_view text, int32_t position) {
   LineColumn lc{1, 1};
   const size_t end = std::min<size_t>(position > 0 ? position - 1 : 0, text.size());
   for (size_t i = 0; i < end; ++i) {
@@ -31,7 +31,7 @@ std::string WhereInJob(int32_t position) {
   return PlaceText(lc.line, lc.column);
 }
 
-int32_t FindFrom(const std::string& text, std::string_view what, int32_t position) {
+int32_t FindFrom(std::string_view text, std::string_view what, int32_t position) {
   const size_t from = position <= 0 ? 0 : static_cast<size_t>(position) - 1;
   if (from > text.size()) return 0;
   const size_t at = text.find(what, from);

@@ -10,14 +10,14 @@
 struct LineColumn {
   int32_t line, column;
 };
-LineColumn LocatePosition(const std::string& text, int32_t position);
+LineColumn LocatePosition(std::string_view text, int32_t position);
 
 // "Zeile N, Spalte M" for a 1-based position in JobText.
 std::string WhereInJob(int32_t position);
 
 // 1-based position of `what` in `text` at or after the 1-based `position`
 // (0 counts as 1); 0 when it is not there.
-int32_t FindFrom(const std::string& text, std::string_view what, int32_t position);
+int32_t FindFrom(std::string_view text, std::string_view what, int32_t position);
 
 // The "(((HEADERSTART)))" markers in JobText at or after `from`.
 int32_t CountHeaderMarkers(int32_t from);

@@ -179,3 +179,7 @@ std::string ProgramList(const std::string& lines) {
 std::string CannotRead(const std::string& path) {
   return "qorcheck: " + path + " kann nicht gelesen werden\n";
 }
+
+std::string TooLargeToCheck(const std::string& path) {
+  return "qorcheck: " + path + " ist zu gro\337, um gepr\374ft zu werden (zu wenig Speicher)\n";
+}

@@ -83,5 +83,7 @@ inline constexpr char kCompanionElsewhere[] =
 // qorcheck's own messages
 inline constexpr char kUsage[] = "Aufruf: qorcheck AUFTRAGSDATEI\n";
 std::string CannotRead(const std::string& path);
+// A job, or its report, that does not fit the memory qorcheck can have.
+std::string TooLargeToCheck(const std::string& path);
 inline constexpr char kJobFileEmpty[] =
     "Die Auftragsdatei ist leer: qor.exe meldet sie als nicht vorhanden.\n";

@@ -128,21 +128,6 @@ TEST(QorcheckProgram, ExitStatusTellsWhetherEveryBlockIsDelivered) {
   EXPECT_EQ(RunCommandLine(checker + "\"" + (dir / "fehlt.qor") + "\"").exitCode, 2u);
 }
 
-// What qorcheck.exe prints for `jobPath`.
-std::string QorcheckReport(const TempDir& dir, const std::string& jobPath) {
-  const std::string reportPath = dir / "bericht.txt";
-  SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-  HANDLE report = CreateFileA(reportPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable,
-                              CREATE_ALWAYS, 0, nullptr);
-  if (report == INVALID_HANDLE_VALUE) return "<no report file>";
-  const RunResult run =
-      RunCommandLine("\"" + BinDir() + "\\qorcheck.exe\" \"" + jobPath + "\"", 60000, report);
-  CloseHandle(report);
-  std::string bytes;
-  if (!run.finished || !ReadFileBytes(reportPath, bytes)) return "<no report>";
-  return bytes;
-}
-
 // The program a "hulintern" block makes qor.exe start: the path in its
 // "DDE-Anwendung <path> <reason>" line, the reason being that the file or its
 // directory is missing.
