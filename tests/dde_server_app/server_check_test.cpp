@@ -178,8 +178,7 @@ TEST_F(ServerCheck, NameWithoutDirectoryIsFoundOnThePathAndStartedEveryTime) {
   EXPECT_TRUE(first.result);
   EXPECT_TRUE(second.result);
   EXPECT_TRUE(first.boxes.empty() && second.boxes.empty());
-  EXPECT_EQ(StartRecords(server.path(), 2),
-            Lines(2, StartRecord("\"" + name + "\"", "1,4")));
+  EXPECT_EQ(StartRecords(server.path(), 2), Lines(2, StartRecord("\"" + name + "\"", "1,4")));
 
   const std::string missing = UniqueName("qor-nirgends");
   const CheckRun run = Check(missing);

@@ -173,4 +173,20 @@ AddressSpaceSqueeze::~AddressSpaceSqueeze() {
   for (void* p : reserved_) VirtualFree(p, 0, MEM_RELEASE);
 }
 
+std::string QorcheckReport(const TempDir& dir, const std::string& jobPath, RunResult* run,
+                           DWORD timeoutMs) {
+  const std::string reportPath = dir / "bericht.txt";
+  SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+  HANDLE report = CreateFileA(reportPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable,
+                              CREATE_ALWAYS, 0, nullptr);
+  if (report == INVALID_HANDLE_VALUE) return "<no report file>";
+  const RunResult ended =
+      RunCommandLine("\"" + BinDir() + "\\qorcheck.exe\" \"" + jobPath + "\"", timeoutMs, report);
+  CloseHandle(report);
+  if (run != nullptr) *run = ended;
+  std::string bytes;
+  if (!ended.finished || !ReadFileBytes(reportPath, bytes)) return "<no report>";
+  return bytes;
+}
+
 }  // namespace e2e
