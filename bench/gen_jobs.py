@@ -44,3 +44,10 @@ write("save2000.qor", "".join(
 write("replace2000.qor", "".join(
     block("Ziel=Datei*\r\nDateiname=%s\\r%02d.txt*" % (win_dir, i % 20), payload)
     for i in range(2000)))
+
+# 10,000 blocks that each write a trace line: their files lie in a directory
+# named with forward slashes, which is never created, so every block fails.
+slashed = win_dir.replace("\\", "/")
+write("traced10000.qor", "".join(
+    block("Ziel=Datei*\r\nDateiname=%s/fehlt/f%05d.txt*" % (slashed, i), "x")
+    for i in range(10000)))

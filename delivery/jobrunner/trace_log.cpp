@@ -1,6 +1,7 @@
 // The trace log: one appended, time-stamped line per call.
 #include "trace_log.h"
 
+#include "file_turn.h"
 #include "trace_format.h"
 #include "win_owners.h"
 
@@ -12,13 +13,19 @@ constexpr char kTraceLogPath[] = "c:\\etc\\qor.log";
 // keeps its line instead of dropping it.
 constexpr int kOpenAttempts = 25;
 constexpr DWORD kOpenRetryMs = 20;
+// Runs hold the turn for one write; a run that waits longer than this loses
+// the line instead of holding up its job.
+constexpr DWORD kTurnWaitMs = 1000;
 
 qor::UniqueFile OpenTraceLog() {
   for (int attempt = 0;; ++attempt) {
-    // Append-only access: every write lands at the current end of the file,
-    // so lines of runs that overlap in time interleave whole.
+    // Write access, not append-only access: the turn is a lock, which needs
+    // read or write data access, and writes of an append-only handle are not
+    // placed at the end atomically everywhere (Wine reads the length and
+    // writes there, so two runs could write at the same offset). The line is
+    // written at the end the turn found instead.
     qor::UniqueFile file(qor::api::CreateFileA(
-        kTraceLogPath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        kTraceLogPath, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
         nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file) return file;
     const DWORD error = ::GetLastError();
@@ -30,6 +37,22 @@ qor::UniqueFile OpenTraceLog() {
   }
 }
 
+// Writes the line behind the log's last byte. Runs take turns line by line,
+// so that no run writes where another is writing; without a turn (a file
+// system that cannot lock) the line is written all the same.
+void AppendLine(HANDLE log, const std::string& line) {
+  qor::FileTurn turn(log, kTurnWaitMs);
+  if (!turn.Take()) return;
+  LONG high = 0;
+  ::SetLastError(NO_ERROR);
+  if (qor::api::SetFilePointer(log, 0, &high, FILE_END) == INVALID_SET_FILE_POINTER &&
+      ::GetLastError() != NO_ERROR) {
+    return;
+  }
+  DWORD written = 0;
+  qor::api::WriteFile(log, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+}
+
 }  // namespace
 
 void WriteTrace(const std::string& message) {
@@ -38,10 +61,8 @@ void WriteTrace(const std::string& message) {
     if (!log) return;
     SYSTEMTIME now{};
     qor::api::GetLocalTime(&now);  // one reading, so date and time belong together
-    const std::string line =
-        FormatTraceLine({now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute}, message);
-    DWORD written = 0;
-    qor::api::WriteFile(log.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    AppendLine(log.get(),
+               FormatTraceLine({now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute}, message));
   } catch (...) {
     // A line that cannot be written is lost; the caller carries on.
   }

@@ -1,6 +1,10 @@
 // Start-up of the real qor.exe: argument text, trace switch, trace log.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+#include <map>
+#include <numeric>
 #include <thread>
 
 #include "qor_e2e.h"
@@ -109,32 +113,118 @@ TEST(TraceLog, IsAppendedAcrossRunsAndCreatedWhenMissing) {
   EXPECT_EQ(TraceMessages().size(), 6u);
 }
 
-TEST(TraceLog, OverlappingRunsInterleaveWholeLines) {
+// Several programs start one run after another, all at once, each run with a
+// line per block: every line of every run is in the log once and whole.
+TEST(TraceLog, OverlappingRunsLoseNoLine) {
+  constexpr int kStreams = 4;
+  constexpr int kRunsEach = 20;
+  constexpr int kBlocks = 20;
+  TempDir dir;
+  // A directory named with forward slashes is never created, so each block
+  // fails with a line naming its own file.
+  std::string missing = dir.path() + "/fehlt/";
+  std::replace(missing.begin(), missing.end(), '\\', '/');
+  std::vector<Lines> jobs(kStreams);
+  std::map<std::string, int> runOf;  // each line but the start line, with its run
+  Lines expected;
+  for (int stream = 0; stream < kStreams; ++stream) {
+    for (int run = 0; run < kRunsEach; ++run) {
+      const std::string name = "s" + std::to_string(stream) + "r" + std::to_string(run);
+      const std::string path = dir / name + ".qor";
+      std::string job;
+      Lines lines = StartLines(path);
+      for (int block = 0; block < kBlocks; ++block) {
+        const std::string target = missing + name + "b" + std::to_string(block) + ".txt";
+        job += FileBlock(target, "x");
+        lines.push_back(target + " kann nicht gespeichert werden. Fehler  76 Pfad nicht gefunden");
+      }
+      ASSERT_TRUE(WriteFileBytes(path, job));
+      jobs[stream].push_back(path);
+      for (size_t i = 1; i < lines.size(); ++i) runOf[lines[i]] = stream * kRunsEach + run;
+      expected.insert(expected.end(), lines.begin(), lines.end());
+    }
+  }
   SetTrace(Trace::On);
-  constexpr int kRuns = 8;
-  std::vector<std::thread> runs;
-  for (int i = 0; i < kRuns; ++i) {
-    runs.emplace_back([] { RunQor("   "); });
+  std::vector<std::thread> streams;
+  std::vector<int> badRuns(kStreams, 0);
+  for (int stream = 0; stream < kStreams; ++stream) {
+    streams.emplace_back([&, stream] {
+      for (const std::string& job : jobs[stream]) {
+        const RunResult run = RunQor(job);
+        if (!run.finished || run.exitCode != 0) ++badRuns[stream];
+      }
+    });
   }
-  for (auto& t : runs) t.join();
-  const Lines messages = TraceMessages();
-  EXPECT_EQ(messages.size(), 3u * kRuns);
-  for (const std::string& m : messages) {
-    EXPECT_TRUE(m == "***** QOR Start *****" || m == "Parameter:  " || m == kEmptyArgument) << m;
+  for (std::thread& t : streams) t.join();
+  EXPECT_EQ(std::accumulate(badRuns.begin(), badRuns.end(), 0), 0) << "runs that did not end well";
+
+  Lines found = TraceMessages();
+  int switches = 0;  // from one run's line to another's
+  int last = -1;
+  for (const std::string& line : found) {
+    const auto run = runOf.find(line);
+    if (run == runOf.end()) continue;
+    if (last >= 0 && run->second != last) ++switches;
+    last = run->second;
   }
+  std::sort(expected.begin(), expected.end());
+  std::sort(found.begin(), found.end());
+  Lines lost, unexpected;
+  std::set_difference(expected.begin(), expected.end(), found.begin(), found.end(),
+                      std::back_inserter(lost));
+  std::set_difference(found.begin(), found.end(), expected.begin(), expected.end(),
+                      std::back_inserter(unexpected));
+  EXPECT_TRUE(lost.empty()) << lost.size() << " of " << expected.size()
+                            << " lines lost; the first: " << lost.front();
+  EXPECT_TRUE(unexpected.empty()) << unexpected.size()
+                                  << " lines not written by the runs; the first: "
+                                  << unexpected.front();
+  EXPECT_GT(switches, kStreams * kRunsEach - 1) << "the runs did not overlap";
 }
 
-TEST(TraceLog, LogHeldBrieflyByAnotherProgramLosesNoLine) {
-  SetTrace(Trace::On);
-  HANDLE held = CreateFileA(kTraceLog, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  std::thread release([held] {
-    Sleep(150);
-    CloseHandle(held);
-  });
-  ASSERT_TRUE(RunQor("").finished);
-  release.join();
-  EXPECT_EQ(TraceMessages().size(), 3u);
+// Another program that holds the log or the runs' turn for a moment costs no
+// line; one that keeps the turn costs the lines written meanwhile, each after
+// a bounded wait, and the run goes on.
+TEST(TraceLog, LogHeldByAnotherProgram) {
+  const auto holdLog = [] {
+    return CreateFileA(kTraceLog, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  };
+  const auto holdTurn = [] {
+    HANDLE h = CreateFileA(kTraceLog, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           CREATE_ALWAYS, 0, nullptr);
+    if (h != INVALID_HANDLE_VALUE && !LockFile(h, 0, 0x40000000, 1, 0)) {  // byte 2^62
+      CloseHandle(h);
+      return INVALID_HANDLE_VALUE;
+    }
+    return h;
+  };
+  const struct {
+    const char* name;
+    HANDLE (*hold)();
+    DWORD releaseAfterMs;  // 0: after the run
+    size_t lines;
+  } cases[] = {
+      {"log opened without sharing, briefly", holdLog, 150, 3},
+      {"turn taken, briefly", holdTurn, 150, 3},
+      {"turn kept for the whole run", holdTurn, 0, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetTrace(Trace::On);
+    HANDLE held = c.hold();
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    std::thread release([&] {
+      if (c.releaseAfterMs == 0) return;
+      Sleep(c.releaseAfterMs);
+      CloseHandle(held);
+    });
+    const RunResult run = RunQor("");
+    release.join();
+    if (c.releaseAfterMs == 0) CloseHandle(held);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(TraceMessages().size(), c.lines);
+  }
 }
 
 }  // namespace

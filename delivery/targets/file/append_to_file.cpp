@@ -6,50 +6,13 @@
 #include <exception>
 
 #include "file_steps.h"
-#include "remaining_time.h"
+#include "file_turn.h"
 #include "texts.h"
 
 namespace {
 
-// The turn is an exclusive lock on one byte far beyond any content a file
-// will hold, so that readers and the written bytes never meet it. A run that
-// finds it taken asks again until the bound has passed.
-constexpr DWORD kTurnOffsetHigh = 0x40000000;  // byte 2^62
+// A run waits this long for its turn to append, then fails the block.
 constexpr DWORD kTurnWaitMs = 10000;
-constexpr DWORD kTurnRetryMs = 1;
-
-class AppendTurn {
- public:
-  explicit AppendTurn(HANDLE file) : file_(file) {}
-  AppendTurn(const AppendTurn&) = delete;
-  AppendTurn& operator=(const AppendTurn&) = delete;
-  ~AppendTurn() {
-    if (locked_) qor::api::UnlockFile(file_, 0, kTurnOffsetHigh, 1, 0);
-  }
-
-  // False when another run held the turn for the whole bound. A file system
-  // that cannot lock at all is appended to without taking turns.
-  bool Take(LastError& last) {
-    const DWORD start = qor::api::GetTickCount();
-    for (;;) {
-      if (qor::api::LockFile(file_, 0, kTurnOffsetHigh, 1, 0)) {
-        locked_ = true;
-        return true;
-      }
-      const DWORD error = ::GetLastError();
-      if (error != ERROR_LOCK_VIOLATION) return true;
-      if (RemainingMs(start, qor::api::GetTickCount(), kTurnWaitMs) == 0) {
-        last.Record(error);
-        return false;
-      }
-      qor::api::Sleep(kTurnRetryMs);
-    }
-  }
-
- private:
-  HANDLE file_;
-  bool locked_ = false;
-};
 
 // Writes the bytes behind the end of `file` while the turn is held. They go
 // through a handle of their own that is closed before the turn is given up,
@@ -81,8 +44,12 @@ int16_t AppendToFile(const std::string& fileName, std::string_view payload, int3
   try {
     qor::UniqueFile file = OpenCreatingDirectories(fileName, last);
     if (file) {
-      AppendTurn turn(file.get());
-      if (turn.Take(last)) AppendWhole(fileName, file.get(), CharsToWrite(payload, count), last);
+      qor::FileTurn turn(file.get(), kTurnWaitMs);
+      if (turn.Take()) {
+        AppendWhole(fileName, file.get(), CharsToWrite(payload, count), last);
+      } else {
+        last.Record();
+      }
     }
     if (last.Failed()) TraceFileFailure(AppendFailure, fileName, last.error);
     return last.Take();
