@@ -5,9 +5,6 @@
 // a header that cannot be parsed ends the run.
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <cstring>
-
 #include "clipboard.h"
 #include "dde_test_server.h"
 #include "job_parser.h"
@@ -69,24 +66,6 @@ TEST(OutOfMemory, AbandonsOnlyWhatItHitAndHoldsThePayloadOnce) {
   EXPECT_EQ(TraceLinesShortened(), Lines{FailureLine(" 7 Nicht gen\374"
                                                      "gend Speicher")});
   SetTrace(Trace::Off);
-}
-
-// 64-bit Windows gives a 32-bit program 4 GB of addresses instead of 2 GB
-// when its header allows it.
-TEST(OutOfMemory, ProgramsMayUseAddressesAboveTwoGigabytes) {
-  for (const char* program : {"qor.exe", "qorcheck.exe"}) {
-    SCOPED_TRACE(program);
-    std::string image;
-    ASSERT_TRUE(ReadFileBytes(BinDir() + "\\" + program, image));
-    ASSERT_GT(image.size(), 0x40u);
-    uint32_t peAt = 0;
-    std::memcpy(&peAt, &image[0x3C], sizeof peAt);
-    ASSERT_LT(size_t{peAt} + 24, image.size());
-    ASSERT_EQ(image.compare(peAt, 4, std::string("PE\0\0", 4)), 0);
-    uint16_t characteristics = 0;
-    std::memcpy(&characteristics, &image[peAt + 4 + 18], sizeof characteristics);
-    EXPECT_TRUE(characteristics & IMAGE_FILE_LARGE_ADDRESS_AWARE);
-  }
 }
 
 }  // namespace
