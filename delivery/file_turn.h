@@ -6,7 +6,8 @@
 namespace qor {
 
 // The turn is an exclusive lock on one byte far beyond any content a file
-// will hold, so that readers and the written bytes never meet it. A run that
+// will hold, so that readers and the written bytes never meet it (byte 2^62,
+// or 2^32 - 2 where the system refuses offsets past 4 GiB). A run that
 // finds it taken asks again until `waitMs` have passed. The turn is given up
 // when the object goes; the handle must stay open until then.
 class FileTurn {
@@ -24,6 +25,7 @@ class FileTurn {
  private:
   HANDLE file_;
   DWORD waitMs_;
+  DWORD low_ = 0, high_ = 0;  // the byte locked
   bool locked_ = false;
 };
 

@@ -18,17 +18,24 @@ constexpr DWORD kOpenRetryMs = 20;
 constexpr DWORD kTurnWaitMs = 1000;
 
 qor::UniqueFile OpenTraceLog() {
+  // The log may be removed between lines, so others get delete sharing where
+  // the system knows it; Windows 95, 98 and Me refuse the flag
+  // (ERROR_INVALID_PARAMETER) and are asked again without it.
+  DWORD sharing = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
   for (int attempt = 0;; ++attempt) {
     // Write access, not append-only access: the turn is a lock, which needs
     // read or write data access, and writes of an append-only handle are not
     // placed at the end atomically everywhere (Wine reads the length and
     // writes there, so two runs could write at the same offset). The line is
     // written at the end the turn found instead.
-    qor::UniqueFile file(qor::api::CreateFileA(
-        kTraceLogPath, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    qor::UniqueFile file(qor::api::CreateFileA(kTraceLogPath, GENERIC_WRITE, sharing, nullptr,
+                                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file) return file;
     const DWORD error = ::GetLastError();
+    if (error == ERROR_INVALID_PARAMETER && (sharing & FILE_SHARE_DELETE)) {
+      sharing &= ~FILE_SHARE_DELETE;
+      continue;
+    }
     if ((error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) ||
         attempt + 1 >= kOpenAttempts) {
       return file;

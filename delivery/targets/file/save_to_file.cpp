@@ -11,6 +11,17 @@
 
 namespace {
 
+constexpr int kReplaceAttempts = 5;
+constexpr DWORD kReplaceRetryMs = 50;
+
+// True when `fileName` opens without sharing (no one else has it open) or is
+// not there at all.
+bool NoOneHolds(const std::string& fileName) {
+  const qor::UniqueFile alone(qor::api::CreateFileA(fileName.c_str(), GENERIC_READ, 0, nullptr,
+                                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return alone || ::GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
 // The temporary file is removed unless it became the file itself.
 class TemporaryFile {
  public:
@@ -47,18 +58,34 @@ class TemporaryFile {
   // refuses. The old file is then still there, unless a release without
   // MoveFileExA deleted it and refused only the rename.
   bool Replace(const std::string& fileName, LastError& last) {
-    if (qor::api::MoveFileExA(name_.c_str(), fileName.c_str(),
-                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      name_.clear();
-      return true;
+    DWORD error = NO_ERROR;
+    for (int attempt = 1;; ++attempt) {
+      if (qor::api::MoveFileExA(name_.c_str(), fileName.c_str(),
+                                MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        name_.clear();
+        return true;
+      }
+      error = ::GetLastError();
+      // A virus scanner, indexer or sync tool often opens a freshly written
+      // file for a moment; the replace is asked again before it is given up.
+      if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) ||
+          attempt >= kReplaceAttempts) {
+        break;
+      }
+      qor::api::Sleep(kReplaceRetryMs);
     }
-    const DWORD error = ::GetLastError();
     if (error != ERROR_CALL_NOT_IMPLEMENTED && error != ERROR_PROC_NOT_FOUND) {
       last.Record(error);
       return false;
     }
     // Windows 95, 98 and Me have no MoveFileExA. The new content is complete,
-    // so the old file may go now.
+    // so the old file may go now, but only when no one has it open: Windows
+    // 95 deletes an open file, and its holder would go on writing into a
+    // deleted file. A held file is written in place instead.
+    if (!NoOneHolds(fileName)) {
+      last.Record();
+      return false;
+    }
     if (!qor::api::DeleteFileA(fileName.c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND) {
       last.Record();
       return false;
