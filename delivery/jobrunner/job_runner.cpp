@@ -1,7 +1,6 @@
 // Start-up of the delivery program: trace switch, argument, reading the job.
 #include "job_runner.h"
 
-#include <algorithm>
 #include <exception>
 #include <limits>
 
@@ -17,7 +16,6 @@
 namespace {
 
 constexpr char kTraceSwitchPath[] = "c:\\etc\\qortest";
-constexpr size_t kReadPiece = 64 << 20;
 
 qor::UniqueFile OpenForReading(const std::string& path) {
   return qor::UniqueFile(qor::api::CreateFileA(path.c_str(), GENERIC_READ,
@@ -43,9 +41,9 @@ bool ReadWholeFile(const std::string& path, JobTextBuffer& text) {
       char* bytes = text.Resize(static_cast<size_t>(size));
       size_t done = 0;
       while (done < text.size()) {
-        // In pieces: a single read of many megabytes can fail on a network
-        // share of older releases (ERROR_NO_SYSTEM_RESOURCES).
-        const DWORD want = static_cast<DWORD>(std::min<size_t>(text.size() - done, kReadPiece));
+        // One read of the rest: under Wine reading in pieces of 64 MB took
+        // seven times as long.
+        const DWORD want = static_cast<DWORD>(text.size() - done);
         DWORD got = 0;
         if (!qor::api::ReadFile(file.get(), bytes + done, want, &got, nullptr)) {
           error = ErrorFromWin32(::GetLastError());
