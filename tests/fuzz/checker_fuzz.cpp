@@ -1,6 +1,7 @@
 // Runs the checker over arbitrary job text, verdicts and report, and checks
-// what must hold for any input: every verdict points at what it names, and
-// the report has a heading for every block and the result line.
+// what must hold for any input: every verdict points at what it names, a job
+// that passes delivers every block it holds, and the report has a heading for
+// every block and the result line.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
