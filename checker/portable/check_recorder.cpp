@@ -21,6 +21,7 @@ void CheckRecorder::HeaderParsed(int32_t position, int32_t next, bool valid) {
   if (valid) {
     v.hints = HintsForValid(JobBlock, markerAt);
     v.namesCompanion = NamesCompanion(JobBlock);
+    if (next > 0) NoteHeadersInside(v, markerAt + 1, next, false);
   } else {
     v.reason = DiagnoseInvalid(JobBlock, markerAt);
     check_.ending = EndsAtInvalidHeader(CountHeaderMarkers(next > 0 ? next : markerAt + 1));
@@ -48,6 +49,7 @@ void CheckRecorder::DataParsed(int32_t position, int32_t next, bool deliver) {
     v.block.DataText = JobBlock.DataText;
     v.dataAt = dataMarker + static_cast<int32_t>(kDataStart.size());
     while (JobText[v.dataAt - 1] == ' ') ++v.dataAt;
+    if (next > 0) NoteHeadersInside(v, v.dataAt, next, true);
   } else {
     v.reason = kDataEmpty;
   }
@@ -66,4 +68,13 @@ void CheckRecorder::NoteMissingDataEnd(BlockVerdict& v, int32_t dataMarker) {
   if (swallowed > 0) check_.endsEarly = true;
   v.hints.push_back(DataEndMissing(swallowed));
   check_.ending = kEndsWithThisBlock;
+}
+
+void CheckRecorder::NoteHeadersInside(BlockVerdict& v, int32_t from, int32_t before,
+                                      bool inPayload) {
+  const int32_t headers = CountHeaderMarkers(from, before);
+  if (headers == 0) return;
+  const std::string where = WhereInJob(FindFrom(JobText, kHeaderStart, from));
+  v.hints.push_back(inPayload ? HeadersInPayload(where, headers) : HeadersInHeader(where, headers));
+  check_.swallowed += headers;
 }

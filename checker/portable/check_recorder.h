@@ -21,6 +21,9 @@ class CheckRecorder : public JobLoopObserver {
   void NotePassedOverHeader(BlockVerdict& v, int32_t position, int32_t dataMarker);
   // Without its end marker the payload runs to the end of the job.
   void NoteMissingDataEnd(BlockVerdict& v, int32_t dataMarker);
+  // Headers of later blocks inside this header (its end marker is missing
+  // before them) or inside its payload (up to a later block's end marker).
+  void NoteHeadersInside(BlockVerdict& v, int32_t from, int32_t before, bool inPayload);
 
   JobCheck& check_;
 };

@@ -25,6 +25,7 @@ struct JobCheck {
   std::string ending;         // how and where the run ends
   bool endsEarly = false;     // headers remain that the run never looks at
   int32_t passedOver = 0;     // headers passed over because a header had no data section
+  int32_t swallowed = 0;      // headers read as part of another block's header or payload
   int32_t headerMarkers = 0;  // "(((HEADERSTART)))" markers in the whole text
 };
 

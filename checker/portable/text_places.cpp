@@ -38,9 +38,9 @@ int32_t FindFrom(std::string_view text, std::string_view what, int32_t position)
   return at == std::string::npos ? 0 : static_cast<int32_t>(at) + 1;
 }
 
-int32_t CountHeaderMarkers(int32_t from) {
+int32_t CountHeaderMarkers(int32_t from, int32_t before) {
   int32_t count = 0;
-  for (int32_t at = FindFrom(JobText, kHeaderStart, from); at != 0;
+  for (int32_t at = FindFrom(JobText, kHeaderStart, from); at != 0 && at < before;
        at = FindFrom(JobText, kHeaderStart, at + 1)) {
     ++count;
   }

@@ -19,8 +19,9 @@ std::string WhereInJob(int32_t position);
 // (0 counts as 1); 0 when it is not there.
 int32_t FindFrom(std::string_view text, std::string_view what, int32_t position);
 
-// The "(((HEADERSTART)))" markers in JobText at or after `from`.
-int32_t CountHeaderMarkers(int32_t from);
+// The "(((HEADERSTART)))" markers in JobText at or after `from` and before
+// `before` (1-based positions).
+int32_t CountHeaderMarkers(int32_t from, int32_t before = INT32_MAX);
 
 // Comparisons that ignore the letter case of A to Z; FindIgnoringCase gives
 // a 0-based offset, npos when absent.

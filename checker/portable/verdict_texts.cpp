@@ -97,6 +97,20 @@ std::string DataEndMissing(int32_t swallowedHeaders) {
   return text + ". Der Lauf endet nach diesem Block.";
 }
 
+std::string HeadersInHeader(const std::string& where, int32_t headers) {
+  return "\"(((HEADEREND)))\" fehlt vor dem Kopf in " + where +
+         ": dieser Kopf reicht bis zum n\344chsten \"(((HEADEREND)))\" und enth\344lt " +
+         std::to_string(headers) +
+         " weitere(n) Kopf/K\366pfe; deren Eintr\344ge gelten als Teil dieses Kopfes, ihre Bl\366cke "
+         "werden nicht einzeln geliefert.";
+}
+
+std::string HeadersInPayload(const std::string& where, int32_t headers) {
+  return "Die Nutzdaten enthalten " + std::to_string(headers) +
+         " weitere(n) Block/Bl\366cke als Text, den ersten in " + where +
+         " (fehlt davor \"(((DATAEND)))\"?); diese werden nicht einzeln geliefert.";
+}
+
 std::string RegularEnd(const std::string& where) {
   return "Ende: kein weiterer Kopf ab " + where + " - der Lauf endet regul\344r.";
 }

@@ -48,6 +48,9 @@ inline constexpr char kHeaderEndMissing[] =
     "Datenbereich.";
 std::string HeaderWithoutData(const std::string& nextHeaderWhere);
 std::string DataEndMissing(int32_t swallowedHeaders);
+// Headers of later blocks read as part of this block: `where` is the first.
+std::string HeadersInHeader(const std::string& where, int32_t headers);
+std::string HeadersInPayload(const std::string& where, int32_t headers);
 
 // How the run ends
 std::string RegularEnd(const std::string& where);

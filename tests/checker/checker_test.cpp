@@ -119,6 +119,34 @@ TEST(Checker, MissingDataEndSwallowsFollowingBlocks) {
   EXPECT_TRUE(check.endsEarly);
 }
 
+// A missing end marker before a later block's: that block is read as part of
+// this one, is not delivered on its own, and the job does not pass.
+TEST(Checker, HeadersInsideAnotherBlockAreNamed) {
+  const std::string later = "(((HEADERSTART)))\r\n" + kFile + "(((HEADEREND)))";
+  const struct {
+    std::string job, hint;
+  } cases[] = {
+      {"(((HEADERSTART)))Ziel=Zwischenablage*\r\n" + later + "(((DATASTART)))a(((DATAEND)))",
+       "\"(((HEADEREND)))\" fehlt vor dem Kopf in Zeile 2, Spalte 1: dieser Kopf reicht bis zum "
+       "n\344chsten \"(((HEADEREND)))\" und enth\344lt 1 weitere(n) Kopf/K\366pfe; deren "
+       "Eintr\344ge gelten als Teil dieses Kopfes, ihre Bl\366cke werden nicht einzeln geliefert."},
+      {jobtext::Header("Ziel=Zwischenablage*") + "(((DATASTART)))a\r\n" + later +
+           "(((DATASTART)))b(((DATAEND)))",
+       "Die Nutzdaten enthalten 1 weitere(n) Block/Bl\366cke als Text, den ersten in Zeile 5, "
+       "Spalte 1 (fehlt davor \"(((DATAEND)))\"?); diese werden nicht einzeln geliefert."},
+  };
+  for (const auto& c : cases) {
+    const JobCheck check = CheckJob(c.job);
+    ASSERT_EQ(check.blocks.size(), 1u) << c.job;
+    EXPECT_TRUE(check.blocks[0].delivered);
+    EXPECT_EQ(check.blocks[0].block.TargetCode, TargetClipboard);
+    ASSERT_EQ(check.blocks[0].hints.size(), 1u) << c.job;
+    EXPECT_EQ(check.blocks[0].hints[0], c.hint);
+    EXPECT_EQ(check.swallowed, 1);
+    EXPECT_EQ(CheckStatus(check), 1);
+  }
+}
+
 TEST(Checker, HeaderWithoutEndMarker) {
   const JobCheck check = CheckJob(Block(kFile, "a") + "(((HEADERSTART)))" + kFile + "\r\n");
   ASSERT_EQ(check.blocks.size(), 2u);
