@@ -42,7 +42,7 @@ bool ReadWholeFile(const std::string& path, JobTextBuffer& text) {
       size_t done = 0;
       while (done < text.size()) {
         // One read of the rest: under Wine reading in pieces of 64 MB took
-        // seven times as long.
+        // six times as long.
         const DWORD want = static_cast<DWORD>(text.size() - done);
         DWORD got = 0;
         if (!qor::api::ReadFile(file.get(), bytes + done, want, &got, nullptr)) {

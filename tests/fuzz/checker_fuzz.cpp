@@ -22,7 +22,7 @@ void Require(bool condition) {
 }
 
 bool MarkerAt(int32_t position, std::string_view marker) {
-  return position >= 1 && JobText.compare(position - 1, marker.size(), marker) == 0;
+  return position >= 1 && std::string_view(JobText).compare(position - 1, marker.size(), marker) == 0;
 }
 
 void CheckVerdicts(const JobCheck& check) {
