@@ -63,6 +63,10 @@ constexpr const char* kNeverFail[] = {
     "MsgWaitForMultipleObjects",
     "GlobalDeleteAtom",
     "GlobalFree",
+    "GlobalUnlock",
+    // These fail only for an lParam the system did not hand over.
+    "UnpackDDElParam",
+    "FreeDDElParam",
 };
 
 // The last error a failed call leaves when the plan names none.

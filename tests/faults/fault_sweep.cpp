@@ -32,7 +32,6 @@ constexpr char kPayload[] = "\r\nTitel A;Verlag \xe4;1\r\nTitel B;Verlag *;2\r\n
 constexpr char kOld[] = "alter Inhalt\r\n";
 constexpr char kService[] = "QorSweep";
 constexpr char kTopic[] = "Thema";
-constexpr char kItem[] = "FeldSweep";
 constexpr DWORD kRunBoundMs = 30000;
 bool verbose = false;  // a failed run shows its trace
 
@@ -52,7 +51,8 @@ std::vector<QorError> CandidateErrors(uint32_t injectedError) {
 struct Report {
   bool read = false;
   uint32_t calls = 0, allocations = 0, injected = 0;
-  std::string firstFault;  // the function (or "alloc") that failed first
+  std::string firstFault;    // the function (or "alloc") that failed first
+  uint32_t firstNumber = 0;  // among all calls (0: one that never fails) or allocations
   uint32_t firstError = 0;
 };
 
@@ -71,8 +71,7 @@ Report ReadReport(const std::string& path) {
     else if (key == "injected")
       lines >> report.injected;
     else if (key == "fault" && report.firstFault.empty()) {
-      uint32_t number = 0;
-      lines >> report.firstFault >> number >> report.firstError;
+      lines >> report.firstFault >> report.firstNumber >> report.firstError;
     } else {
       std::string rest;
       std::getline(lines, rest);
@@ -129,16 +128,21 @@ Outcome CheckFile(const Scene& scene, const std::string& before, const std::stri
   return outcome;
 }
 
+// The item of a DDE block: a name of each run's own, so that a global atom
+// left behind is known by the run that left it.
+std::string ItemOf(const Scene& scene) { return "Feld" + FileNameOf(scene.dir.path()); }
+
 void DdeScene(Scene& scene, const std::string& service) {
-  scene.server = std::make_unique<TestServer>(scene.dir, kService, kTopic);
-  scene.block = DdeBlock(service, kService, kTopic, kItem, kPayload);
+  // The server sends data over the automatic link too, which Form1 answers.
+  scene.server = std::make_unique<TestServer>(scene.dir, kService, kTopic, "--advise-data Neu");
+  scene.block = DdeBlock(service, kService, kTopic, ItemOf(scene), kPayload);
   scene.successLines = {kDataSent};
-  const std::string program = scene.program ? scene.program->path() : "";
+  const std::string program = scene.program ? scene.program->path() : service;
   scene.failures = [program](uint32_t error) {
     Lines lines;
     for (const QorError& e : CandidateErrors(error)) {
       lines.push_back(DdeFailureMessage(e));
-      if (!program.empty()) lines.push_back(DdeServerFailure(program, e));
+      lines.push_back(DdeServerFailure(program, e));
     }
     return lines;
   };
@@ -147,9 +151,10 @@ void DdeScene(Scene& scene, const std::string& service) {
 Outcome CheckDde(const Scene& scene) {
   Outcome outcome;
   if (!scene.server->ready()) return {false, {"test server did not start"}, std::nullopt};
-  scene.server->WaitUntilIdle(5000);
+  // qor.exe has ended: what it sent is there or on its way.
+  if (!scene.server->Records().empty()) scene.server->WaitUntilIdle(5000);
   const std::string poke =
-      std::string("poke\t") + kItem + "\t1\t" + Hex(std::string(kPayload) + std::string(1, 0));
+      "poke\t" + ItemOf(scene) + "\t1\t" + Hex(std::string(kPayload) + std::string(1, 0));
   for (const std::string& record : scene.server->Records()) {
     if (record == poke)
       outcome.delivered = true;
@@ -174,8 +179,10 @@ std::string ClipboardNow(UINT format) {
   return ClipboardText(text, format) ? text : "<none>";
 }
 
+// A clipboard block that fails says nothing.
 Outcome CheckClipboard(const Scene& scene) {
   Outcome outcome;
+  outcome.trace = Lines{};
   const std::string text = ClipboardNow(CF_TEXT);
   outcome.delivered = text == kPayload;
   if (!outcome.delivered && text != kOld && !(scene.mayEmptyClipboard && text == "<none>")) {
@@ -232,7 +239,9 @@ const Job kJobs[] = {
        s.block = FileBlock(s.target, kPayload, false, command);
        s.successLines = {ExternalProgramCall(command)};
        s.failures = [target = s.target, command](uint32_t error) {
-         Lines lines{ExternalProgramFailure(command, static_cast<int32_t>(error))};
+         // Without memory the start fails with ERROR_NOT_ENOUGH_MEMORY.
+         Lines lines{ExternalProgramFailure(command, static_cast<int32_t>(error)),
+                     ExternalProgramFailure(command, ERROR_NOT_ENOUGH_MEMORY)};
          for (const QorError& e : CandidateErrors(error)) lines.push_back(SaveFailure(target, e));
          return lines;
        };
@@ -319,7 +328,7 @@ enum class Shape {
 
 // One run of `job` under `plan` ("" counts), checked as `kind` says. The
 // report of the run, with the problems it found.
-Report RunOnce(const Job& job, const std::string& plan, Run kind, Lines& problems,
+Report RunOnce(const Job& job, const std::string& plan, const Report& startUp, Lines& problems,
                Shape shape = Shape::kWithSentinel) {
   const bool emptyBlock = shape == Shape::kEmptyBlock;
   const bool lasting = plan.find('+') != std::string::npos;
@@ -351,6 +360,10 @@ Report RunOnce(const Job& job, const std::string& plan, Run kind, Lines& problem
     problems.push_back("exit code " + std::to_string(run.exitCode));
   if (!report.read) problems.push_back("no report");
   if (emptyBlock || (!plan.empty() && report.injected == 0)) return report;
+  const uint32_t startUpEnd = report.firstFault == "alloc" ? startUp.allocations : startUp.calls;
+  const Run kind = plan.empty()                                                 ? Run::kCount
+                   : report.firstNumber > 0 && report.firstNumber <= startUpEnd ? Run::kStartUp
+                                                                                : Run::kInBlock;
   const Lines failureLines = scene.failures(report.firstError);
   const Outcome outcome = job.check(scene);
   problems.insert(problems.end(), outcome.problems.begin(), outcome.problems.end());
@@ -360,22 +373,32 @@ Report RunOnce(const Job& job, const std::string& plan, Run kind, Lines& problem
   for (const std::string& line : trace)
     seen.push_back(Holds(failureLines, line) ? "<failure>" : line);
   Lines expected = RunLines(scene.dir);
-  const Lines blockLines = outcome.trace       ? *outcome.trace
-                           : outcome.delivered ? scene.successLines
-                                               : Lines{"<failure>"};
+  // Where the scan of the running programs cannot begin, the DDE block is
+  // given up without a word.
+  const bool silent =
+      report.firstFault == "EnumProcesses" || report.firstFault == "CreateToolhelp32Snapshot";
+  const Lines blockLines = !outcome.delivered && silent ? Lines{}
+                           : outcome.trace              ? *outcome.trace
+                           : outcome.delivered          ? scene.successLines
+                                                        : Lines{"<failure>"};
   expected.insert(expected.end(), blockLines.begin(), blockLines.end());
   size_t missing = 0;
   const bool partOf = PartOf(seen, expected, missing);
 
   // A run that ended in its start-up delivered nothing and traced at most
   // why (the job could not be read); the trace switch itself may have failed.
-  Lines startUp = RunLines(scene.dir);
-  for (const QorError& e : CandidateErrors(report.firstError)) startUp.push_back(ReadFailure(e));
-  startUp.push_back(kJobNotRead);
-  startUp.push_back(JobFileMissing(jobPath));
+  // The job file counts as missing when it cannot be opened or measured.
+  Lines startUpLines = RunLines(scene.dir);
+  if (report.firstFault == "CreateFileA" || report.firstFault == "GetFileSize") {
+    startUpLines.push_back(JobFileMissing(jobPath));
+  }
+  for (const QorError& e : CandidateErrors(report.firstError)) {
+    startUpLines.push_back(ReadFailure(e));
+  }
+  startUpLines.push_back(kJobNotRead);
   size_t ignored = 0;
   const bool endedInStartUp = kind == Run::kStartUp && !outcome.delivered && !sentinelDelivered &&
-                              PartOf(trace, startUp, ignored);
+                              PartOf(trace, startUpLines, ignored);
 
   // One passing fault takes at most one line: the trace writer's own, or
   // the start-up's that ended the run.
@@ -398,7 +421,8 @@ Report RunOnce(const Job& job, const std::string& plan, Run kind, Lines& problem
   if (withSentinel && !lasting && !endedInStartUp && !sentinelDelivered) {
     problems.push_back("sentinel not delivered");
   }
-  if (GlobalFindAtomA(kItem) != 0) problems.push_back(std::string("atom left: ") + kItem);
+  const std::string item = ItemOf(scene);
+  if (GlobalFindAtomA(item.c_str()) != 0) problems.push_back("atom left: " + item);
   if (!problems.empty() && verbose) {
     for (const std::string& line : trace) problems.push_back("\n  trace: " + line);
   }
@@ -410,9 +434,9 @@ std::string Reproduce(const Sweep& sweep, const Job& job, const std::string& pla
 }
 
 // Runs `job` under `plan`; counts it when the plan injected something.
-void Try(Sweep& sweep, const Job& job, const std::string& plan, Run kind) {
+void Try(Sweep& sweep, const Job& job, const std::string& plan, const Report& startUp) {
   Lines problems;
-  const Report report = RunOnce(job, plan, kind, problems);
+  const Report report = RunOnce(job, plan, startUp, problems);
   if (report.read && report.injected == 0 && !plan.empty()) return;
   ++sweep.injected;
   ++sweep.jobs[job.name];
@@ -438,6 +462,7 @@ int main(int argc, char** argv) {
     if (option == "--kinds") kinds = value;
     if (option == "--every") every = std::max(1ul, std::stoul(value));
   }
+  std::setvbuf(stdout, nullptr, _IONBF, 0);  // each line as it comes
   Sweep sweep;
   sweep.arch = sizeof(void*) == 8 ? "win64" : "win32";
   // The scan and start of a DDE server happen on the releases qor.exe knows.
@@ -448,18 +473,12 @@ int main(int argc, char** argv) {
     // The calls and allocations of the start-up: those of the same job with
     // its block's payload left out, which is then skipped.
     Lines problems;
-    const Report startUp = RunOnce(job, "", Run::kCount, problems, Shape::kEmptyBlock);
-    const auto kindOf = [&](const std::string& what, uint32_t n) {
-      return n <= (what == "call" ? startUp.calls : startUp.allocations) ? Run::kStartUp
-                                                                         : Run::kInBlock;
-    };
+    const Report startUp = RunOnce(job, "", {}, problems, Shape::kEmptyBlock);
     if (!onePlan.empty()) {
-      const std::string what = onePlan.substr(0, onePlan.find(':'));
-      const uint32_t n = std::stoul(onePlan.substr(onePlan.find(':') + 1));
-      Try(sweep, job, onePlan, what == "call" || what == "alloc" ? kindOf(what, n) : Run::kInBlock);
+      Try(sweep, job, onePlan, startUp);
       continue;
     }
-    const Report count = RunOnce(job, "", Run::kCount, problems, Shape::kAlone);
+    const Report count = RunOnce(job, "", startUp, problems, Shape::kAlone);
     if (!problems.empty()) {
       std::printf("FAIL %s without faults: %s\n", job.name, problems[0].c_str());
       ++sweep.injected;
@@ -474,7 +493,7 @@ int main(int argc, char** argv) {
       const std::string what = lasting ? kind.substr(0, kind.size() - 1) : kind;
       const uint32_t total = what == "call" ? count.calls : count.allocations;
       for (uint32_t n = 1; n <= total; n += every) {
-        Try(sweep, job, what + ":" + std::to_string(n) + (lasting ? "+" : ""), kindOf(what, n));
+        Try(sweep, job, what + ":" + std::to_string(n) + (lasting ? "+" : ""), startUp);
       }
     }
   }

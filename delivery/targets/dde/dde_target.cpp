@@ -36,7 +36,12 @@ void PokeOverTheLink() {
   LinkPoke();
   if (TraceOn) {
     if (DdeLastError.number == 0) {
-      WriteTrace(kDdeDataSent);
+      // The payload has arrived: a line that cannot be made for lack of
+      // memory is lost, as any trace line that cannot be written.
+      try {
+        WriteTrace(kDdeDataSent);
+      } catch (const std::bad_alloc&) {
+      }
     } else {
       WriteTrace(DdeFailureMessage(DdeLastError));
       DdeLastError = QorError();
