@@ -132,17 +132,19 @@ Outcome CheckFile(const Scene& scene, const std::string& before, const std::stri
 // left behind is known by the run that left it.
 std::string ItemOf(const Scene& scene) { return "Feld" + FileNameOf(scene.dir.path()); }
 
-void DdeScene(Scene& scene, const std::string& service) {
+// `others`: further programs the block may name as its server's.
+void DdeScene(Scene& scene, const std::string& service, const Lines& others = {}) {
   // The server sends data over the automatic link too, which Form1 answers.
   scene.server = std::make_unique<TestServer>(scene.dir, kService, kTopic, "--advise-data Neu");
   scene.block = DdeBlock(service, kService, kTopic, ItemOf(scene), kPayload);
   scene.successLines = {kDataSent};
   const std::string program = scene.program ? scene.program->path() : service;
-  scene.failures = [program](uint32_t error) {
+  scene.failures = [program, others](uint32_t error) {
     Lines lines;
     for (const QorError& e : CandidateErrors(error)) {
       lines.push_back(DdeFailureMessage(e));
       lines.push_back(DdeServerFailure(program, e));
+      for (const std::string& other : others) lines.push_back(DdeServerFailure(other, e));
     }
     return lines;
   };
@@ -280,7 +282,9 @@ const Job kJobs[] = {
        s.ini = std::make_unique<CompanionIni>();
        s.ini->Write(WorkingDataIni(s.dir / "Bib\\work\\daten"));
        s.program = std::make_unique<StandIn>(s.dir / "Bib\\bin\\dravo.exe");
-       DdeScene(s, "hulintern");
+       // Where the INI cannot be read the companion is looked for beside
+       // qor_faults.exe, or the keyword itself is started.
+       DdeScene(s, "hulintern", {"hulintern", BinDir() + "\\dravo.exe"});
      },
      CheckDde},
 };
@@ -496,6 +500,10 @@ int main(int argc, char** argv) {
         Try(sweep, job, what + ":" + std::to_string(n) + (lasting ? "+" : ""), startUp);
       }
     }
+  }
+  if (!onePlan.empty() && sweep.injected == 0) {
+    std::printf("the plan %s failed nothing: the run it names is gone\n", onePlan.c_str());
+    return 1;
   }
   std::printf("time taken: %lu s\n", (GetTickCount() - start) / 1000);
   std::printf("faults injected: %d, survived: %d, jobs: %zu\n", sweep.injected, sweep.survived,

@@ -52,17 +52,22 @@ void PokeOverTheLink() {
 
 }  // namespace
 
-// Without memory the block is abandoned with the failure line; a link it left
-// open is closed by the next DDE block.
+// Without memory the block is abandoned with the failure line, and a link it
+// opened is closed: left open at the end of the run, the server would keep
+// the conversation and its item.
 void PokeBlockOverDde() {
   try {
     PokeOverTheLink();
   } catch (const std::bad_alloc&) {
     DdeLastError = QorError();
-    if (!TraceOn) return;
     try {
-      WriteTrace(DdeFailureMessage(ErrorFromNumber(qor_errors::kOutOfMemory)));
+      if (TraceOn) WriteTrace(DdeFailureMessage(ErrorFromNumber(qor_errors::kOutOfMemory)));
     } catch (const std::bad_alloc&) {
     }
+    try {
+      SetLinkMode(0);
+    } catch (const std::bad_alloc&) {
+    }
+    DdeLastError = QorError();
   }
 }

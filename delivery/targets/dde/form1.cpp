@@ -81,16 +81,10 @@ void OnData(HWND form, HWND from, LPARAM lParam) {
   }
   bool itemPassedOn = false;
   if (ackRequested) {
-    // Without memory for the packed answer none is posted; the item is ours
-    // to delete then, like after a post that failed.
     const LPARAM ack =
         qor::api::ReuseDDElParam(lParam, WM_DDE_DATA, WM_DDE_ACK, kPositiveAck, item);
-    if (ack == 0) {
-      qor::api::FreeDDElParam(WM_DDE_DATA, lParam);
-    } else {
-      itemPassedOn = qor::api::PostMessageA(from, WM_DDE_ACK, reinterpret_cast<WPARAM>(form), ack);
-      if (!itemPassedOn) qor::api::FreeDDElParam(WM_DDE_ACK, ack);
-    }
+    itemPassedOn = qor::api::PostMessageA(from, WM_DDE_ACK, reinterpret_cast<WPARAM>(form), ack);
+    if (!itemPassedOn) qor::api::FreeDDElParam(WM_DDE_ACK, ack);
   } else {
     qor::api::FreeDDElParam(WM_DDE_DATA, lParam);
   }
