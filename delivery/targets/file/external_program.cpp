@@ -1,7 +1,7 @@
 // External program of a file block: started after the write, never waited for.
 #include "external_program.h"
 
-#include <new>
+#include <exception>
 
 #include "detached_process.h"
 #include "qor_state.h"

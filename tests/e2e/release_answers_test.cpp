@@ -1,0 +1,137 @@
+// Answers that other Windows releases, or other programs, give and Wine does
+// not: played by the failure plan of qor_faults.exe (QOR_FAULTS, see
+// delivery/fault_plan.h), the same program as qor.exe in every other respect.
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "qor_e2e.h"
+
+using namespace e2e;
+
+namespace {
+
+constexpr DWORD kTurnHigh = 0x40000000;  // the turn byte 2^62
+constexpr DWORD kNearTurnLow = 0xFFFFFFFE;
+
+// qor_faults.exe with `plan`, on `argumentText`.
+RunResult RunWithPlan(const std::string& plan, const std::string& argumentText) {
+  SetEnvironmentVariableA("QOR_FAULTS", plan.c_str());
+  const RunResult run = RunCommandLine("\"" + BinDir() + "\\qor_faults.exe\" " + argumentText);
+  SetEnvironmentVariableA("QOR_FAULTS", nullptr);
+  return run;
+}
+
+// The file's identity: the same while it is written in place, another once a
+// new file was renamed into its place.
+uint64_t FileIdentity(const std::string& path) {
+  HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, 0, nullptr);
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (h != INVALID_HANDLE_VALUE) {
+    GetFileInformationByHandle(h, &info);
+    CloseHandle(h);
+  }
+  return (uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+}
+
+// A scanner or indexer holding the fresh file refuses the replace for a
+// moment: it is asked again (5 times in all) before the save falls back to
+// writing in place; other refusals are not asked again.
+TEST(ReleaseAnswers, ReplaceRefusedForAMomentIsAskedAgain) {
+  const struct {
+    const char* plan;
+    bool renamed;
+  } cases[] = {
+      {"MoveFileExA:1-4=5", true},   // ERROR_ACCESS_DENIED four times
+      {"MoveFileExA:1-4=32", true},  // ERROR_SHARING_VIOLATION four times
+      {"MoveFileExA:1-5=5", false},  // still refused after the fifth
+      {"MoveFileExA:1=17", false},   // ERROR_NOT_SAME_DEVICE: not asked again
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.plan);
+    TempDir dir;
+    const std::string target = dir / "liste.txt";
+    ASSERT_TRUE(WriteFileBytes(target, "alte Liste"));
+    ASSERT_TRUE(WriteFileBytes(dir / "job.qor", FileBlock(target, "neue Liste")));
+    const uint64_t before = FileIdentity(target);
+    SetTrace(Trace::On);
+    ASSERT_TRUE(RunWithPlan(c.plan, dir / "job.qor").finished);
+    EXPECT_EQ(Content(target), "neue Liste");
+    EXPECT_EQ(FileIdentity(target) != before, c.renamed) << "renamed into place, or in place";
+    EXPECT_EQ(Listing(dir / "*"), (Lines{"job.qor", "liste.txt"})) << "no temporary file left";
+    EXPECT_EQ(TraceMessages(), RunLines(dir));
+  }
+}
+
+// Windows 95, 98 and Me refuse FILE_SHARE_DELETE (ERROR_INVALID_PARAMETER):
+// the log is opened again without it and no line is lost. A run without an
+// argument opens the trace switch (call 1), then the log once per line.
+TEST(ReleaseAnswers, TraceLogOpenedWithoutDeleteSharingWhereThatIsRefused) {
+  SetTrace(Trace::On);
+  ASSERT_TRUE(RunWithPlan("CreateFileA:2=87;CreateFileA:4=87;CreateFileA:6=87", "").finished);
+  EXPECT_EQ(TraceMessages(),
+            StartLines("", {"Parameterliste ist leer! Der Aufruf soll lauten: qor.exe Dateiname"}));
+}
+
+// Windows 95, 98 and Me refuse a lock at byte 2^62 (ERROR_INVALID_PARAMETER):
+// the append then takes its turn on byte 2^32 - 2 and waits while another run
+// holds that one, instead of writing without a turn.
+TEST(ReleaseAnswers, AppendTakesTheNearTurnWhereTheFarOneIsRefused) {
+  TempDir dir;
+  const std::string target = dir / "liste.txt";
+  ASSERT_TRUE(WriteFileBytes(target, "alt"));
+  ASSERT_TRUE(WriteFileBytes(
+      dir / "job.qor", FileBlock(dir / "eins.txt", "eins") + FileBlock(target, "+neu", true)));
+  HANDLE other = CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_TRUE(LockFile(other, kNearTurnLow, 0, 1, 0)) << "another run's turn";
+  SetTrace(Trace::Off);
+  RunResult run;
+  std::thread runner([&] { run = RunWithPlan("LockFile:1=87", dir / "job.qor"); });
+  const bool started = WaitFor([&] { return FileExists(dir / "eins.txt"); }, 20000);
+  const bool appendedDuringTheTurn = WaitFor([&] { return Content(target) != "alt"; }, 500);
+  UnlockFile(other, kNearTurnLow, 0, 1, 0);
+  CloseHandle(other);
+  runner.join();
+  EXPECT_TRUE(started);
+  EXPECT_FALSE(appendedDuringTheTurn) << "written while another run had its turn";
+  ASSERT_TRUE(run.finished);
+  EXPECT_EQ(Content(target), "alt+neu");
+}
+
+// Without MoveFileExA (Windows 95, 98 and Me) the old file is deleted and the
+// new one renamed into place, but only when no one has the old file open:
+// Windows 95 deletes open files, and their holder would go on with a deleted
+// file. A held file is written in place, so its holder sees the new content.
+TEST(ReleaseAnswers, WithoutMoveFileExAHeldFileIsWrittenInPlace) {
+  for (const bool held : {false, true}) {
+    SCOPED_TRACE(held ? "held by another program" : "not held");
+    TempDir dir;
+    const std::string target = dir / "liste.txt";
+    ASSERT_TRUE(WriteFileBytes(target, "alte Liste"));
+    ASSERT_TRUE(WriteFileBytes(dir / "job.qor", FileBlock(target, "neue Liste")));
+    const uint64_t before = FileIdentity(target);
+    HANDLE holder = held ? CreateFileA(target.c_str(), GENERIC_READ,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, 0, nullptr)
+                         : INVALID_HANDLE_VALUE;
+    SetTrace(Trace::On);
+    ASSERT_TRUE(RunWithPlan("MoveFileExA:1+=120", dir / "job.qor").finished);
+    std::string seen(32, '\0');
+    DWORD got = 0;
+    if (holder != INVALID_HANDLE_VALUE) {
+      ReadFile(holder, &seen[0], static_cast<DWORD>(seen.size()), &got, nullptr);
+      CloseHandle(holder);
+    }
+    EXPECT_EQ(Content(target), "neue Liste");
+    EXPECT_EQ(FileIdentity(target) == before, held);
+    if (held) {
+      EXPECT_EQ(seen.substr(0, got), "neue Liste") << "what its holder reads";
+    }
+    EXPECT_EQ(Listing(dir / "*"), (Lines{"job.qor", "liste.txt"}));
+    EXPECT_EQ(TraceMessages(), RunLines(dir));
+  }
+}
+
+}  // namespace
