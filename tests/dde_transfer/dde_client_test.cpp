@@ -1,12 +1,20 @@
-// The program's message pump, run inside this test program: a queue that a
-// window keeps full.
+// The program's message pump and the client end of its DDE conversations, run
+// inside this test program: a queue that a window keeps full, and pokes whose
+// answers come after the time-out or never.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <dde.h>
 
 #include <atomic>
+#include <cstring>
 #include <string>
 
+#include "dde_test_server.h"
 #include "message_pump.h"
+#include "qor_e2e.h"
+#include "txtexport.h"
+
+using namespace e2e;
 
 namespace {
 
@@ -68,6 +76,74 @@ TEST(MessagePump, EndsInTimeWhileAWindowKeepsTheQueueFull) {
     if (!ended) continue;
     EXPECT_GE(elapsed, c.atLeastMs);
     EXPECT_LE(elapsed, c.atMostMs);
+  }
+}
+
+// Whether a block of this program's heap is the client's memory of a poke of
+// `text`: the DDEPOKE header, then the text and its NUL.
+bool PokeMemoryHeld(const std::string& text) {
+  DDEPOKE header{};
+  header.fRelease = 1;
+  header.cfFormat = CF_TEXT;
+  constexpr size_t kValueOffset = offsetof(DDEPOKE, Value);
+  const size_t size = kValueOffset + text.size() + 1;
+  const HANDLE heap = GetProcessHeap();
+  bool held = false;
+  HeapLock(heap);
+  PROCESS_HEAP_ENTRY entry{};
+  while (!held && HeapWalk(heap, &entry)) {
+    if ((entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) == 0 || entry.cbData < size) continue;
+    const char* data = static_cast<const char*>(entry.lpData);
+    held = std::memcmp(data, &header, kValueOffset) == 0 &&
+           std::memcmp(data + kValueOffset, text.c_str(), text.size() + 1) == 0;
+  }
+  HeapUnlock(heap);
+  return held;
+}
+
+struct OverdueCase {
+  const char* name;
+  const char* options;
+  bool answered;  // the server answers after the time-out
+};
+
+// The poke is given up after its time-out; what it handed over stays the
+// client's until the late refusal comes, or the conversation ends.
+TEST(DdeClient, WhatAnOverduePokeCarriedIsFreedAtItsAnswerOrTheEnd) {
+  const OverdueCase cases[] = {
+      {"refused after the time-out", "--poke-delay 1500 --refuse-poke", true},
+      {"never answered", "--poke-hang", false},
+  };
+  for (const OverdueCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    TestServer server(dir, "QORSPAET", "Import", c.options);
+    ASSERT_TRUE(server.ready());
+    // An item and a payload no other run has used: the atom table outlives it.
+    const std::string item =
+        "Spaet" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(&c - cases);
+    const std::string payload = item + std::string(1000, '#');
+    txtEXport.LinkTopic = "QORSPAET|Import";
+    txtEXport.LinkItem = item;
+    SetLinkMode(1);
+    ASSERT_EQ(DdeLastError.number, 0);
+
+    txtEXport.Text = payload;
+    txtEXport.LinkTimeout = 5;  // half a second for the poke alone
+    LinkPoke();
+    txtEXport.LinkTimeout = 100;
+    EXPECT_EQ(DdeLastError.number, 286);
+    DdeLastError = QorError();
+    EXPECT_TRUE(PokeMemoryHeld(payload)) << "held while its answer may come";
+    EXPECT_NE(GlobalFindAtomA(item.c_str()), 0);
+    if (c.answered) {
+      EXPECT_TRUE(WaitFor([&] { return !PokeMemoryHeld(payload); }, 5000))
+          << "freed when the refusal comes";
+    }
+    SetLinkMode(0);
+    EXPECT_FALSE(PokeMemoryHeld(payload));
+    EXPECT_EQ(GlobalFindAtomA(item.c_str()), 0) << "the item atom is deleted";
+    if (!c.answered) server.Kill();
   }
 }
 
