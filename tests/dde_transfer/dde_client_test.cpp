@@ -101,18 +101,22 @@ bool PokeMemoryHeld(const std::string& text) {
   return held;
 }
 
+enum class LateAnswer { BeforeTheEnd, AfterTheEnd, Never };
+
 struct OverdueCase {
   const char* name;
   const char* options;
-  bool answered;  // the server answers after the time-out
+  LateAnswer answer;
 };
 
 // The poke is given up after its time-out; what it handed over stays the
-// client's until the late refusal comes, or the conversation ends.
+// client's until the late refusal comes, or the conversation ends. A refusal
+// after the end carries the atom deleted then: it is not deleted twice.
 TEST(DdeClient, WhatAnOverduePokeCarriedIsFreedAtItsAnswerOrTheEnd) {
   const OverdueCase cases[] = {
-      {"refused after the time-out", "--poke-delay 1500 --refuse-poke", true},
-      {"never answered", "--poke-hang", false},
+      {"refused after the time-out", "--poke-delay 1500 --refuse-poke", LateAnswer::BeforeTheEnd},
+      {"refused after the end", "--poke-delay 1500 --refuse-poke", LateAnswer::AfterTheEnd},
+      {"never answered", "--poke-hang", LateAnswer::Never},
   };
   for (const OverdueCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -136,14 +140,24 @@ TEST(DdeClient, WhatAnOverduePokeCarriedIsFreedAtItsAnswerOrTheEnd) {
     DdeLastError = QorError();
     EXPECT_TRUE(PokeMemoryHeld(payload)) << "held while its answer may come";
     EXPECT_NE(GlobalFindAtomA(item.c_str()), 0);
-    if (c.answered) {
+    if (c.answer == LateAnswer::BeforeTheEnd) {
       EXPECT_TRUE(WaitFor([&] { return !PokeMemoryHeld(payload); }, 5000))
           << "freed when the refusal comes";
     }
+    // Another program's use of the same name, which must outlive the answer.
+    const ATOM othersUse =
+        c.answer == LateAnswer::AfterTheEnd ? GlobalAddAtomA(item.c_str()) : ATOM{0};
     SetLinkMode(0);
     EXPECT_FALSE(PokeMemoryHeld(payload));
-    EXPECT_EQ(GlobalFindAtomA(item.c_str()), 0) << "the item atom is deleted";
-    if (!c.answered) server.Kill();
+    if (othersUse == 0) {
+      EXPECT_EQ(GlobalFindAtomA(item.c_str()), 0) << "the item atom is deleted";
+    } else {
+      ASSERT_TRUE(server.WaitUntilIdle());  // the refusal is on its way
+      DispatchMessages();
+      EXPECT_EQ(GlobalFindAtomA(item.c_str()), othersUse);
+      GlobalDeleteAtom(othersUse);
+    }
+    if (c.answer == LateAnswer::Never) server.Kill();
   }
 }
 
