@@ -5,8 +5,9 @@
 #include <cstdint>
 
 // Dispatches window messages until `done` returns true or `timeoutMs` has
-// passed; true when done.
+// passed, also while new messages keep coming; true when done.
 bool PumpMessagesUntil(bool (*done)(), uint32_t timeoutMs);
 
-// Dispatches the messages queued already, without waiting for anything new.
+// Dispatches the messages queued already, without waiting for anything new;
+// a queue that is refilled as fast as it is emptied is left after 250 ms.
 void DispatchPendingMessages();

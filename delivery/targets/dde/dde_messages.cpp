@@ -17,9 +17,11 @@ uint32_t TimeoutMs() { return LinkTimeoutMs(txtEXport.LinkTimeout); }
 
 enum class Answer { Ack, TimedOut, Closed };
 
-// Waits for the server's WM_DDE_ACK to the request just posted; its status
-// word is then in Conversation.ackStatus.
-Answer AwaitAck() {
+// Waits for the server's WM_DDE_ACK to the request just posted with `item`
+// and `memory`; its status word is then in Conversation.ackStatus. Without an
+// answer in time the request is overdue: the conversation keeps the memory
+// and the atom until the answer comes or the conversation ends.
+Answer AwaitAck(ATOM item, HGLOBAL memory) {
   Conversation.awaitingAck = true;
   Conversation.ackArrived = false;
   PumpMessagesUntil([] { return Conversation.ackArrived || Conversation.closedByServer; },
@@ -27,18 +29,18 @@ Answer AwaitAck() {
   Conversation.awaitingAck = false;
   if (Conversation.ackArrived) return Answer::Ack;
   if (Conversation.closedByServer) return Answer::Closed;
-  ++Conversation.overdueAcks;
   Conversation.serverSilent = true;
+  Conversation.overdue.push_back({memory, item});
   return Answer::TimedOut;
 }
 
-// Posts a packed DDE message with `item`; on success the atom and the
-// packed lParam belong to the server.
-bool PostWithItem(HWND form, UINT message, UINT_PTR low, const std::string& itemName) {
+// Posts a packed DDE message with `item`; on success the packed lParam
+// belongs to the server and the atom is returned, 0 on failure.
+ATOM PostWithItem(HWND form, UINT message, UINT_PTR low, const std::string& itemName) {
   qor::UniqueAtom item(qor::api::GlobalAddAtomA(itemName.c_str()));
   if (!item) {
     RecordDdeWindowsFailure();
-    return false;
+    return 0;
   }
   // Packing takes memory of the system's; without it there is no message to post.
   const LPARAM lParam = qor::api::PackDDElParam(message, low, item.get());
@@ -50,10 +52,9 @@ bool PostWithItem(HWND form, UINT message, UINT_PTR low, const std::string& item
                               lParam)) {
     RecordDdeWindowsFailure();
     qor::api::FreeDDElParam(message, lParam);
-    return false;
+    return 0;
   }
-  item.release();
-  return true;
+  return item.release();
 }
 
 // Without memory for the list the windows found so far are asked; nothing
@@ -83,6 +84,7 @@ bool Initiate(HWND form, const std::string& application, const std::string& topi
   std::vector<HWND> windows;
   qor::api::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
 
+  SettleOverdueRequests();
   Conversation = ConversationRecord();
   Conversation.initiating = true;
   const uint32_t start = qor::api::GetTickCount();
@@ -109,20 +111,20 @@ bool Initiate(HWND form, const std::string& application, const std::string& topi
 
 int16_t HandOverAndAwait(HWND form, UINT message, qor::UniqueGlobal& memory,
                          const std::string& item) {
-  if (!PostWithItem(form, message, reinterpret_cast<UINT_PTR>(memory.get()), item)) {
-    return kNoAnswer;
-  }
-  switch (AwaitAck()) {
+  const ATOM posted = PostWithItem(form, message, reinterpret_cast<UINT_PTR>(memory.get()), item);
+  if (posted == 0) return kNoAnswer;
+  switch (AwaitAck(posted, memory.get())) {
     case Answer::Ack: {
       const int16_t error = AckErrorNumber(Conversation.ackStatus);
       if (error == 0) memory.release();
       return error;
     }
     case Answer::TimedOut:
-      memory.release();
+      memory.release();  // the conversation holds it now
       RecordDdeFailure(qor_errors::kDdeTimeout);
       return kNoAnswer;
     case Answer::Closed:
+      // A server that ended the conversation frees what it receives after.
       memory.release();
       RecordDdeFailure(qor_errors::kDdeClosed);
       return kNoAnswer;
@@ -132,9 +134,9 @@ int16_t HandOverAndAwait(HWND form, UINT message, qor::UniqueGlobal& memory,
 
 void EndConversation(HWND form) {
   if (form != nullptr && Conversation.server != nullptr && !Conversation.closedByServer) {
-    if (Conversation.adviseActive && !Conversation.serverSilent &&
-        PostWithItem(form, WM_DDE_UNADVISE, CF_TEXT, Conversation.advisedItem)) {
-      AwaitAck();
+    if (Conversation.adviseActive && !Conversation.serverSilent) {
+      const ATOM posted = PostWithItem(form, WM_DDE_UNADVISE, CF_TEXT, Conversation.advisedItem);
+      if (posted != 0) AwaitAck(posted, nullptr);
     }
     Conversation.awaitingTerminate = true;
     if (qor::api::PostMessageA(Conversation.server, WM_DDE_TERMINATE,
@@ -143,5 +145,6 @@ void EndConversation(HWND form) {
       PumpMessagesUntil([] { return Conversation.terminateArrived; }, TimeoutMs());
     }
   }
+  SettleOverdueRequests();
   Conversation = ConversationRecord();
 }

@@ -30,13 +30,15 @@ inline constexpr int16_t kNoAnswer = -1;
 // answer. The result is the answer's error number: 0 when the server
 // accepted, which makes the memory its own; kDdeBusy or kDdeRefused when it
 // refused, and the memory stays in `memory`. kNoAnswer when the request
-// could not be posted (the memory stays), when no answer came in time or
-// the server ended the conversation (it may still take the memory, which is
-// given up); DdeLastError says which.
+// could not be posted (the memory stays), when no answer came in time (the
+// conversation keeps the memory until the late answer or its end, then frees
+// it unless the server accepted) or the server ended the conversation (the
+// server frees it); DdeLastError says which.
 int16_t HandOverAndAwait(HWND form, UINT message, qor::UniqueGlobal& memory,
                          const std::string& item);
 
 // Ends the automatic link and the conversation and clears Conversation. A
 // server that let an answer time out is not waited for again; the
-// conversation ends all the same.
+// conversation ends all the same, and what its overdue requests carried is
+// freed.
 void EndConversation(HWND form);

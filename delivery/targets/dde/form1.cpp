@@ -6,6 +6,7 @@
 #include <dde.h>
 
 #include <exception>
+#include <vector>
 
 #include "dde_protocol.h"
 #include "hidden_window.h"
@@ -35,15 +36,42 @@ void OnInitiateAck(HWND form, HWND server, LPARAM lParam) {
   }
 }
 
+// Servers of ended conversations, each with how many of its late answers
+// still carry an item atom deleted when the conversation ended.
+struct SettledAnswers {
+  HWND server;
+  size_t count;
+};
+std::vector<SettledAnswers> settledAnswers;
+
+bool TakeSettledAnswer(HWND from) {
+  for (SettledAnswers& settled : settledAnswers) {
+    if (settled.server == from && settled.count > 0) {
+      --settled.count;
+      return true;
+    }
+  }
+  return false;
+}
+
 void OnAck(HWND from, LPARAM lParam) {
   UINT_PTR status = 0;
   UINT_PTR item = 0;
   qor::api::UnpackDDElParam(WM_DDE_ACK, lParam, &status, &item);
   qor::api::FreeDDElParam(WM_DDE_ACK, lParam);
+  if (from != Conversation.server) {
+    // A conversation given up already: its atom is deleted, unless that was
+    // done when the conversation ended.
+    if (!TakeSettledAnswer(from)) DeleteAtomValue(item);
+    return;
+  }
   DeleteAtomValue(item);
-  if (from != Conversation.server) return;  // a conversation given up already
-  if (Conversation.overdueAcks > 0) {
-    --Conversation.overdueAcks;  // the late answer to a request given up on
+  if (!Conversation.overdue.empty()) {
+    // The late answer to a request given up on: refused, its memory is ours
+    // to free; accepted, the server's.
+    const HGLOBAL memory = Conversation.overdue.front().memory;
+    Conversation.overdue.pop_front();
+    if (memory != nullptr && (status & kPositiveAck) == 0) qor::api::GlobalFree(memory);
     return;
   }
   if (Conversation.awaitingAck && !Conversation.ackArrived) {
@@ -128,6 +156,29 @@ LRESULT CALLBACK Form1Procedure(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 }  // namespace
+
+void SettleOverdueRequests() {
+  if (Conversation.overdue.empty()) return;
+  // Without memory to remember the atoms deleted, they are left: deleting
+  // one twice could take it from another program.
+  bool remembered = false;
+  try {
+    auto settled = settledAnswers.begin();
+    while (settled != settledAnswers.end() && settled->server != Conversation.server) ++settled;
+    if (settled == settledAnswers.end()) {
+      settledAnswers.push_back({Conversation.server, Conversation.overdue.size()});
+    } else {
+      settled->count += Conversation.overdue.size();
+    }
+    remembered = true;
+  } catch (const std::exception&) {
+  }
+  for (const OverdueRequest& request : Conversation.overdue) {
+    if (request.memory != nullptr) qor::api::GlobalFree(request.memory);
+    if (remembered) DeleteAtomValue(request.item);
+  }
+  Conversation.overdue.clear();
+}
 
 HWND Form1Window(QorError* failure) {
   static HiddenWindowClass form1Class{"QorForm1", Form1Procedure};

@@ -4,20 +4,28 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <string>
 
 #include "error_table.h"
 #include "win_api.h"
+
+// A request whose answer did not come in time: what it handed the server
+// stays the client's until the answer says otherwise.
+struct OverdueRequest {
+  HGLOBAL memory = nullptr;  // the request's memory, if it carried any
+  ATOM item = 0;             // its item atom
+};
 
 struct ConversationRecord {
   HWND server = nullptr;      // the server's window of this conversation
   bool initiating = false;    // WM_DDE_INITIATE is being sent
   bool adviseActive = false;  // the server accepted the automatic link
   std::string advisedItem;    // the item of that link
-  // An answer did not come in time. The server answers in order, so that
-  // many acknowledgements still due belong to earlier requests; closing the
-  // conversation does not wait for a silent server.
-  uint32_t overdueAcks = 0;
+  // Answers that did not come in time, oldest first. The server answers in
+  // order, so the next acknowledgements belong to these requests; closing
+  // the conversation does not wait for a silent server.
+  std::deque<OverdueRequest> overdue;
   bool serverSilent = false;
   bool awaitingAck = false;
   bool ackArrived = false;
@@ -28,6 +36,10 @@ struct ConversationRecord {
 };
 
 extern ConversationRecord Conversation;
+
+// Frees what the overdue requests of Conversation carried, before it ends:
+// their answers, should they still come, carry atoms deleted here already.
+void SettleOverdueRequests();
 
 // Form1's window, created on first use and tried again after a failure; null
 // when it cannot be created, with `failure` (when given) saying why.
