@@ -70,7 +70,7 @@ void OnAck(HWND from, LPARAM lParam) {
     // The late answer to a request given up on: refused, its memory is ours
     // to free; accepted, the server's.
     const HGLOBAL memory = Conversation.overdue.front().memory;
-    Conversation.overdue.pop_front();
+    Conversation.overdue.erase(Conversation.overdue.begin());
     if (memory != nullptr && (status & kPositiveAck) == 0) qor::api::GlobalFree(memory);
     return;
   }

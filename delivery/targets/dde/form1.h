@@ -4,7 +4,7 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
+#include <vector>
 #include <string>
 
 #include "error_table.h"
@@ -24,8 +24,10 @@ struct ConversationRecord {
   std::string advisedItem;    // the item of that link
   // Answers that did not come in time, oldest first. The server answers in
   // order, so the next acknowledgements belong to these requests; closing
-  // the conversation does not wait for a silent server.
-  std::deque<OverdueRequest> overdue;
+  // the conversation does not wait for a silent server. A vector, not a
+  // deque: an empty deque already takes memory, and this record is made
+  // before the program starts, where running out of it cannot be caught.
+  std::vector<OverdueRequest> overdue;
   bool serverSilent = false;
   bool awaitingAck = false;
   bool ackArrived = false;
