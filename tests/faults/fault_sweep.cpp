@@ -378,10 +378,14 @@ Report RunOnce(const Job& job, const std::string& plan, const Report& startUp, L
   const Lines failureLines = scene.failures(report.firstError);
   const Outcome outcome = job.check(scene);
   // Where every call fails from some step on, the temporary file cannot be
-  // removed either.
+  // removed either, nor the clipboard emptied to put the payload alone.
   const bool cannotDelete = lasting && Holds(report.failed, "DeleteFileA");
+  const bool cannotEmpty =
+      lasting && (Holds(report.failed, "EmptyClipboard") || Holds(report.failed, "GlobalAlloc"));
   for (const std::string& problem : outcome.problems) {
-    if (!cannotDelete || problem.rfind("temporary file left", 0) != 0) problems.push_back(problem);
+    if (cannotDelete && problem.rfind("temporary file left", 0) == 0) continue;
+    if (cannotEmpty && problem.rfind("Unicode text", 0) == 0) continue;
+    problems.push_back(problem);
   }
   const bool sentinelDelivered = Content(sentinel) == kSentinel;
 
