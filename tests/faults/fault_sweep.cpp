@@ -54,6 +54,7 @@ struct Report {
   std::string firstFault;    // the function (or "alloc") that failed first
   uint32_t firstNumber = 0;  // among all calls (0: one that never fails) or allocations
   uint32_t firstError = 0;
+  Lines failed;  // every function (or "alloc") that failed
 };
 
 Report ReadReport(const std::string& path) {
@@ -72,6 +73,12 @@ Report ReadReport(const std::string& path) {
       lines >> report.injected;
     else if (key == "fault" && report.firstFault.empty()) {
       lines >> report.firstFault >> report.firstNumber >> report.firstError;
+      report.failed.push_back(report.firstFault);
+    } else if (key == "fault") {
+      std::string what;
+      lines >> what;
+      report.failed.push_back(what);
+      std::getline(lines, what);
     } else {
       std::string rest;
       std::getline(lines, rest);
@@ -370,7 +377,16 @@ Report RunOnce(const Job& job, const std::string& plan, const Report& startUp, L
                                                                                 : Run::kInBlock;
   const Lines failureLines = scene.failures(report.firstError);
   const Outcome outcome = job.check(scene);
-  problems.insert(problems.end(), outcome.problems.begin(), outcome.problems.end());
+  // Where every call fails from some step on, the temporary file cannot be
+  // removed either, nor the clipboard emptied to put the payload alone.
+  const bool cannotDelete = lasting && Holds(report.failed, "DeleteFileA");
+  const bool cannotEmpty =
+      lasting && (Holds(report.failed, "EmptyClipboard") || Holds(report.failed, "GlobalAlloc"));
+  for (const std::string& problem : outcome.problems) {
+    if (cannotDelete && problem.rfind("temporary file left", 0) == 0) continue;
+    if (cannotEmpty && problem.rfind("Unicode text", 0) == 0) continue;
+    problems.push_back(problem);
+  }
   const bool sentinelDelivered = Content(sentinel) == kSentinel;
 
   Lines seen;  // any failure line of the block as "<failure>"
@@ -425,8 +441,11 @@ Report RunOnce(const Job& job, const std::string& plan, const Report& startUp, L
   if (withSentinel && !lasting && !endedInStartUp && !sentinelDelivered) {
     problems.push_back("sentinel not delivered");
   }
+  // Where no message can be posted any more, the conversation cannot be
+  // ended either, and the server keeps its item.
   const std::string item = ItemOf(scene);
-  if (GlobalFindAtomA(item.c_str()) != 0) problems.push_back("atom left: " + item);
+  const bool cannotEnd = lasting && Holds(report.failed, "PostMessageA");
+  if (!cannotEnd && GlobalFindAtomA(item.c_str()) != 0) problems.push_back("atom left: " + item);
   if (!problems.empty() && verbose) {
     for (const std::string& line : trace) problems.push_back("\n  trace: " + line);
   }

@@ -82,8 +82,29 @@ OtherTextForms ConvertText(std::string_view text) {
   return forms;
 }
 
-void SetIfPresent(UINT format, qor::UniqueGlobal& memory) {
-  if (memory && qor::api::SetClipboardData(format, memory.get()) != nullptr) memory.release();
+// False when the form was there and the clipboard refused it.
+bool SetIfPresent(UINT format, qor::UniqueGlobal& memory) {
+  if (!memory) return true;
+  if (qor::api::SetClipboardData(format, memory.get()) == nullptr) return false;
+  memory.release();
+  return true;
+}
+
+qor::UniqueGlobal PayloadInGlobalMemory(std::string_view payload) {
+  return ConvertedInGlobalMemory<char>(payload.size(), [&](char* chars) {
+    std::memcpy(chars, payload.data(), payload.size());
+    return true;
+  });
+}
+
+// With the clipboard open: empties it and puts the payload alone on it, as
+// CF_TEXT, whose other forms the system then makes itself.
+void PutPayloadAlone(std::string_view payload) {
+  qor::UniqueGlobal text = PayloadInGlobalMemory(payload);
+  if (text && qor::api::EmptyClipboard() &&
+      qor::api::SetClipboardData(CF_TEXT, text.get()) != nullptr) {
+    text.release();
+  }
 }
 
 }  // namespace
@@ -99,10 +120,7 @@ void SetIfPresent(UINT format, qor::UniqueGlobal& memory) {
 // replaces those forms of the text too.
 void PutBlockOnClipboard() {
   const std::string_view payload = JobBlock.DataText;
-  qor::UniqueGlobal text = ConvertedInGlobalMemory<char>(payload.size(), [&](char* chars) {
-    std::memcpy(chars, payload.data(), payload.size());
-    return true;
-  });
+  qor::UniqueGlobal text = PayloadInGlobalMemory(payload);
   if (!text) return;
   OtherTextForms otherForms;
   if (JobBlock.AppendFlag) {
@@ -116,8 +134,13 @@ void PutBlockOnClipboard() {
       if (!JobBlock.AppendFlag && !qor::api::EmptyClipboard()) return;
       if (qor::api::SetClipboardData(CF_TEXT, text.get()) == nullptr) return;
       text.release();
-      SetIfPresent(CF_UNICODETEXT, otherForms.unicode);
-      SetIfPresent(CF_OEMTEXT, otherForms.oem);
+      // A form of the earlier text left beside the payload would be what
+      // some programs paste: the payload then stands alone, and the other
+      // formats (a picture) are given up for it.
+      if (!SetIfPresent(CF_UNICODETEXT, otherForms.unicode) ||
+          !SetIfPresent(CF_OEMTEXT, otherForms.oem)) {
+        PutPayloadAlone(payload);
+      }
       return;
     }
     if (attempt >= kOpenAttempts) return;
