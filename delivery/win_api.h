@@ -15,6 +15,10 @@
 #include <cstdint>
 #include <type_traits>
 
+#ifdef QOR_FAULTS
+#include "fault_plan.h"
+#endif
+
 namespace qor {
 
 // Loads `library` (once) and looks up `name`. Null when either is missing;
@@ -33,19 +37,26 @@ class LazyProc {
   template <typename... Args>
   auto operator()(Args... args) -> decltype(std::declval<Fn>()(args...)) {
     using Result = decltype(std::declval<Fn>()(args...));
-    const Fn fn = Resolve();
-    if (fn == nullptr) {
-      ::SetLastError(bindError_);
-      if constexpr (std::is_void_v<Result>) {
-        return;
-      } else {
-        return (Result)failed_;
-      }
+#ifdef QOR_FAULTS
+    uint32_t error = 0;
+    if (const auto fault = faults::FailCall(name_, error); fault != faults::Fault::kNone) {
+      if (fault == faults::Fault::kAfterCall && Resolve() != nullptr) Resolve()(args...);
+      return Fail<Result>(error);
     }
+#endif
+    const Fn fn = Resolve();
+    if (fn == nullptr) return Fail<Result>(bindError_);
     return fn(args...);
   }
 
  private:
+  // What a call that fails returns, with `error` as the last error.
+  template <typename Result>
+  Result Fail(DWORD error) {
+    ::SetLastError(error);
+    if constexpr (!std::is_void_v<Result>) return (Result)failed_;
+  }
+
   Fn Resolve() {
     if (!resolved_) {
       fn_ = reinterpret_cast<Fn>(reinterpret_cast<void*>(BindProcedure(library_, name_)));
@@ -75,8 +86,8 @@ namespace qor::api {
 QOR_LAZY("kernel32.dll", CreateFileA, (intptr_t)INVALID_HANDLE_VALUE);
 QOR_LAZY("kernel32.dll", ReadFile);
 QOR_LAZY("kernel32.dll", WriteFile);
-QOR_LAZY("kernel32.dll", GetFileSize);
-QOR_LAZY("kernel32.dll", SetFilePointer);
+QOR_LAZY("kernel32.dll", GetFileSize, (intptr_t)INVALID_FILE_SIZE);
+QOR_LAZY("kernel32.dll", SetFilePointer, (intptr_t)INVALID_SET_FILE_POINTER);
 QOR_LAZY("kernel32.dll", SetEndOfFile);
 QOR_LAZY("kernel32.dll", LockFile);
 QOR_LAZY("kernel32.dll", UnlockFile);

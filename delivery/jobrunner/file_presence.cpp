@@ -9,6 +9,6 @@ bool FileExistsNonEmpty(const std::string& path) {
                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return false;
   int64_t size = 0;
-  if (!qor::FileSizeOf(file.get(), size)) return false;
-  return qor::api::CloseHandle(file.release()) && size > 0;
+  // A handle that only looked at the file says nothing by failing to close.
+  return qor::FileSizeOf(file.get(), size) && size > 0;
 }

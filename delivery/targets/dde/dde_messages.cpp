@@ -40,7 +40,12 @@ bool PostWithItem(HWND form, UINT message, UINT_PTR low, const std::string& item
     RecordDdeWindowsFailure();
     return false;
   }
+  // Packing takes memory of the system's; without it there is no message to post.
   const LPARAM lParam = qor::api::PackDDElParam(message, low, item.get());
+  if (lParam == 0) {
+    RecordDdeWindowsFailure();
+    return false;
+  }
   if (!qor::api::PostMessageA(Conversation.server, message, reinterpret_cast<WPARAM>(form),
                               lParam)) {
     RecordDdeWindowsFailure();

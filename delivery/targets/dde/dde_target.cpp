@@ -36,7 +36,12 @@ void PokeOverTheLink() {
   LinkPoke();
   if (TraceOn) {
     if (DdeLastError.number == 0) {
-      WriteTrace(kDdeDataSent);
+      // The payload has arrived: a line that cannot be made for lack of
+      // memory is lost, as any trace line that cannot be written.
+      try {
+        WriteTrace(kDdeDataSent);
+      } catch (const std::exception&) {
+      }
     } else {
       WriteTrace(DdeFailureMessage(DdeLastError));
       DdeLastError = QorError();
@@ -47,17 +52,22 @@ void PokeOverTheLink() {
 
 }  // namespace
 
-// Without memory the block is abandoned with the failure line; a link it left
-// open is closed by the next DDE block.
+// Without memory the block is abandoned with the failure line, and a link it
+// opened is closed: left open at the end of the run, the server would keep
+// the conversation and its item.
 void PokeBlockOverDde() {
   try {
     PokeOverTheLink();
   } catch (const std::exception&) {
     DdeLastError = QorError();
-    if (!TraceOn) return;
     try {
-      WriteTrace(DdeFailureMessage(ErrorFromNumber(qor_errors::kOutOfMemory)));
+      if (TraceOn) WriteTrace(DdeFailureMessage(ErrorFromNumber(qor_errors::kOutOfMemory)));
     } catch (const std::exception&) {
     }
+    try {
+      SetLinkMode(0);
+    } catch (const std::exception&) {
+    }
+    DdeLastError = QorError();
   }
 }

@@ -1,6 +1,8 @@
 // External program of a file block: started after the write, never waited for.
 #include "external_program.h"
 
+#include <new>
+
 #include "detached_process.h"
 #include "qor_state.h"
 #include "texts.h"
@@ -18,7 +20,13 @@ void CallExternalProgram() {
     if (error != NO_ERROR && TraceOn) {
       WriteTrace(ExternalProgramFailure(command, static_cast<int32_t>(error)));
     }
+  } catch (const std::bad_alloc&) {
+    // Not started for lack of memory: said like any start that failed.
+    try {
+      if (TraceOn) WriteTrace(ExternalProgramFailure(command, ERROR_NOT_ENOUGH_MEMORY));
+    } catch (...) {
+    }
   } catch (...) {
-    // Whatever went wrong leaves no trace line.
+    // Whatever else went wrong leaves no trace line.
   }
 }
