@@ -404,9 +404,11 @@ Report RunOnce(const Job& job, const std::string& plan, const Report& startUp, L
   const bool endedInStartUp = kind == Run::kStartUp && !outcome.delivered && !sentinelDelivered &&
                               PartOf(trace, startUpLines, ignored);
 
-  // One passing fault takes at most one line: the trace writer's own, or
-  // the start-up's that ended the run.
+  // One passing fault takes at most one line: the trace writer's own (it
+  // opens the log, moves to its end and writes), or the start-up's that
+  // ended the run.
   const bool traceWriterFault = report.firstFault == "CreateFileA" ||
+                                report.firstFault == "SetFilePointer" ||
                                 report.firstFault == "WriteFile" || report.firstFault == "alloc";
   if (endedInStartUp) {
   } else if (!partOf) {
