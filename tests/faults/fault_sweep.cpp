@@ -4,8 +4,12 @@
 // After every run it checks what qor.exe promises whatever fails.
 //
 //   qor_fault_sweep [--job NAME] [--kinds call,alloc,call+] [--every K] [--plan PLAN]
+//                   [--crowd WINDOWS[,PROCESSES]]
 //
 // --every K runs every K-th N only (from N = 1); --plan runs one plan once.
+// --crowd counts each job with that many more hidden top-level windows (and
+// idle processes) about, gone again when the faults are injected: as when
+// other programs come and go beside the sweep.
 // Ends with "faults injected: N, survived: N, jobs: K"; exit status 1 when a
 // run broke a promise, each such run named with the command that repeats it.
 #include <cstdio>
@@ -300,6 +304,37 @@ constexpr char kSentinel[] =
     "W\xe4"
     "chter";
 
+// Hidden top-level windows and idle processes of another program, for as long
+// as it lives. qor.exe asks every window for its DDE server and looks at every
+// process for the server's program. The windows belong to this thread, which
+// dispatches their messages while qor_faults.exe runs.
+class Crowd : Uncopyable {
+ public:
+  Crowd(const TempDir& dir, int windows, int processes) {
+    static const char* const kClass = [] {
+      WNDCLASSA windowClass{};
+      windowClass.lpfnWndProc = DefWindowProcA;
+      windowClass.hInstance = GetModuleHandleA(nullptr);
+      windowClass.lpszClassName = "QorSweepCrowd";
+      RegisterClassA(&windowClass);
+      return windowClass.lpszClassName;
+    }();
+    for (int i = 0; i < windows; ++i) {
+      windows_.push_back(CreateWindowExA(0, kClass, "", WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
+                                         nullptr, GetModuleHandleA(nullptr), nullptr));
+    }
+    if (processes > 0) program_ = std::make_unique<StandIn>(dir / UniqueName("Menge"));
+    for (int i = 0; i < processes; ++i) StartDirectly(program_->path());
+  }
+  ~Crowd() {
+    for (HWND window : windows_) DestroyWindow(window);
+  }
+
+ private:
+  std::vector<HWND> windows_;
+  std::unique_ptr<StandIn> program_;  // its processes end with it
+};
+
 struct Sweep {
   int injected = 0, survived = 0;
   std::map<std::string, int> jobs;
@@ -480,12 +515,14 @@ void Try(Sweep& sweep, const Job& job, const std::string& plan, const Report& st
 int main(int argc, char** argv) {
   std::string onlyJob, onePlan, kinds = "call,alloc";
   uint32_t every = 1;
+  int crowdWindows = 0, crowdProcesses = 0;
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string option = argv[i], value = argv[i + 1];
     if (option == "--job") onlyJob = value;
     if (option == "--plan") onePlan = value, verbose = true;
     if (option == "--kinds") kinds = value;
     if (option == "--every") every = std::max(1ul, std::stoul(value));
+    if (option == "--crowd") std::sscanf(value.c_str(), "%d,%d", &crowdWindows, &crowdProcesses);
   }
   std::setvbuf(stdout, nullptr, _IONBF, 0);  // each line as it comes
   Sweep sweep;
@@ -503,7 +540,7 @@ int main(int argc, char** argv) {
       Try(sweep, job, onePlan, startUp);
       continue;
     }
-    const Report count = RunOnce(job, "", startUp, problems, Shape::kAlone);
+    Report count = RunOnce(job, "", startUp, problems, Shape::kAlone);
     if (!problems.empty()) {
       std::printf("FAIL %s without faults: %s\n", job.name, problems[0].c_str());
       ++sweep.injected;
@@ -511,6 +548,14 @@ int main(int argc, char** argv) {
     }
     std::printf("%s: %u calls, %u allocations (start-up: %u, %u)\n", job.name, count.calls,
                 count.allocations, startUp.calls, startUp.allocations);
+    if (crowdWindows > 0 || crowdProcesses > 0) {
+      // The faults are numbered by a count the runs that inject will not see.
+      TempDir dir;
+      const Crowd crowd(dir, crowdWindows, crowdProcesses);
+      count = RunOnce(job, "", startUp, problems, Shape::kAlone);
+      std::printf("  counted with %d more windows and %d more processes: %u calls, %u allocations\n",
+                  crowdWindows, crowdProcesses, count.calls, count.allocations);
+    }
     std::fflush(stdout);
     for (const std::string kind : {"call", "alloc", "call+"}) {
       if (("," + kinds + ",").find("," + kind + ",") == std::string::npos) continue;
