@@ -80,6 +80,10 @@ constexpr const char* kNeverFail[] = {
     "GlobalDeleteAtom",
     "GlobalFree",
     "GlobalUnlock",
+    // One for each window until a DDE server answers: how many depends on
+    // the other programs' windows. A window that does not answer in time is
+    // one that is no server.
+    "SendMessageTimeoutA",
     // These fail only for an lParam the system did not hand over.
     "UnpackDDElParam",
     "FreeDDElParam",

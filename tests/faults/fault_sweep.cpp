@@ -10,8 +10,10 @@
 // and with --hits its first fault must hit PART of the run (start-up, header,
 // block, sentinel, end).
 // --crowd counts each job with that many more hidden top-level windows (and
-// idle processes) about, gone again when the faults are injected: as when
-// other programs come and go beside the sweep.
+// idle processes) about, gone again when the faults are injected, as when
+// other programs come and go beside the sweep, and runs the last N of each
+// kind too. They must move no allocation: only the calls of the process scan
+// depend on how many programs run.
 // A run is judged by the part of it that its first fault hit, as the faults
 // build reports: the start-up and the block's header (where the run may end),
 // or the block. Other programs' windows and processes come and go, so a fault
@@ -606,14 +608,20 @@ int main(int argc, char** argv) {
     std::printf("%s: %u calls, %u allocations (start-up and header: %u, %u)\n", job.name,
                 through.calls, through.allocations, count.beforeBlock.calls,
                 count.beforeBlock.allocations);
-    if (crowdWindows > 0 || crowdProcesses > 0) {
+    const bool crowded = crowdWindows > 0 || crowdProcesses > 0;
+    if (crowded) {
       // The faults are numbered by a count the runs that inject will not see.
+      const Counts alone = through;
       TempDir dir;
       const Crowd crowd(dir, crowdWindows, crowdProcesses);
       count = RunOnce(job, "", problems, Shape::kAlone);
       through = count.throughBlock.value_or(Counts());
-      std::printf("  counted with %d more windows and %d more processes: %u calls, %u allocations\n",
+      std::printf("  counted with %d windows and %d processes more: %u calls, %u allocations\n",
                   crowdWindows, crowdProcesses, through.calls, through.allocations);
+      if (through.allocations != alone.allocations) {
+        std::printf("FAIL %s: the other programs moved the allocations\n", job.name);
+        ++sweep.injected;
+      }
     }
     std::fflush(stdout);
     for (const std::string kind : {"call", "alloc", "call+"}) {
@@ -623,6 +631,10 @@ int main(int argc, char** argv) {
       const uint32_t total = what == "call" ? through.calls : through.allocations;
       for (uint32_t n = 1; n <= total; n += every) {
         Try(sweep, job, what + ":" + std::to_string(n) + (lasting ? "+" : ""));
+      }
+      // The run whose fault the crowd moves furthest.
+      if (crowded && total > 0 && (total - 1) % every != 0) {
+        Try(sweep, job, what + ":" + std::to_string(total) + (lasting ? "+" : ""));
       }
     }
   }
