@@ -616,7 +616,7 @@ int main(int argc, char** argv) {
       const Crowd crowd(dir, crowdWindows, crowdProcesses);
       count = RunOnce(job, "", problems, Shape::kAlone);
       through = count.throughBlock.value_or(Counts());
-      std::printf("  counted with %d windows and %d processes more: %u calls, %u allocations\n",
+      std::printf("  counted with more about (windows: %d, processes: %d): %u calls, %u allocations\n",
                   crowdWindows, crowdProcesses, through.calls, through.allocations);
       if (through.allocations != alone.allocations) {
         std::printf("FAIL %s: the other programs moved the allocations\n", job.name);
