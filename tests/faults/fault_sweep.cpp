@@ -75,7 +75,6 @@ std::string PartOfJob(const std::string& part, uint32_t block) {
 // What the faults build reports about its run.
 struct Report {
   bool read = false;
-  Counts made;  // by the whole run
   uint32_t injected = 0;
   std::string firstFault;    // the function (or "alloc") that failed first
   uint32_t firstNumber = 0;  // among all calls (0: one that never fails) or allocations
@@ -95,11 +94,7 @@ Report ReadReport(const std::string& path) {
   std::string key, part;
   uint32_t block = 0;
   while (lines >> key) {
-    if (key == "calls") {
-      lines >> report.made.calls;
-    } else if (key == "allocations") {
-      lines >> report.made.allocations;
-    } else if (key == "injected") {
+    if (key == "injected") {
       lines >> report.injected;
     } else if (key == "fault" && report.firstFault.empty()) {
       lines >> report.firstFault >> report.firstNumber >> report.firstError >> part >> block;
