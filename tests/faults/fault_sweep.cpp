@@ -524,8 +524,10 @@ Report RunOnce(const Job& job, const std::string& plan, Lines& problems,
   return report;
 }
 
-std::string Reproduce(const Sweep& sweep, const Job& job, const std::string& plan) {
-  return "scripts/faults " + sweep.arch + " --job " + job.name + " --plan '" + plan + "'";
+std::string Reproduce(const Sweep& sweep, const Job& job, const std::string& plan,
+                      const std::string& pinned) {
+  return "scripts/faults " + sweep.arch + " --job " + job.name + " --plan '" + plan + "'" +
+         (pinned.empty() ? "" : " --hits " + pinned);
 }
 
 // Runs `job` under `plan`; counts it when the plan injected something, as a
@@ -558,7 +560,7 @@ void Try(Sweep& sweep, const Job& job, const std::string& plan,
   }
   std::printf("FAIL %s %s (%s): ", job.name, plan.c_str(), report.firstFault.c_str());
   for (const std::string& problem : problems) std::printf("%s; ", problem.c_str());
-  std::printf("\n  repeat: %s\n", Reproduce(sweep, job, plan).c_str());
+  std::printf("\n  repeat: %s\n", Reproduce(sweep, job, plan, pinned).c_str());
   std::fflush(stdout);
 }
 
