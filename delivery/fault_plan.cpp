@@ -26,10 +26,23 @@ struct NameCount {
   uint32_t count;
 };
 
+// A part of the run and the block it belongs to (0 before the first).
+struct Place {
+  qor::faults::Part part;
+  uint32_t block;
+};
+
 struct Injected {
   char what[48];
   uint32_t number;  // of the call or allocation overall
   uint32_t error;
+  Place place;
+};
+
+struct PartBegun {
+  Place place;
+  uint32_t calls;  // made before it began, and allocations
+  uint32_t allocations;
 };
 
 // Plain data only: operator new may be called before any constructor has run.
@@ -44,6 +57,9 @@ struct State {
   int nameCount;
   Injected injected[64];
   uint32_t injectedCount;  // may exceed what `injected` keeps
+  Place place;             // where the run stands
+  PartBegun begun[32];     // the first parts of the run
+  int begunCount;
 } state;
 
 // Calls that cannot fail, or whose failure value means success or "nothing
@@ -64,6 +80,10 @@ constexpr const char* kNeverFail[] = {
     "GlobalDeleteAtom",
     "GlobalFree",
     "GlobalUnlock",
+    // One for each window until a DDE server answers: how many depends on
+    // the other programs' windows. A window that does not answer in time is
+    // one that is no server.
+    "SendMessageTimeoutA",
     // These fail only for an lParam the system did not hand over.
     "UnpackDDElParam",
     "FreeDDElParam",
@@ -169,6 +189,7 @@ void Record(const char* what, uint32_t number, uint32_t error) {
     std::snprintf(record.what, sizeof record.what, "%s", what);
     record.number = number;
     record.error = error;
+    record.place = state.place;
   }
   ++state.injectedCount;
 }
@@ -182,8 +203,24 @@ uint32_t CountByName(const char* name) {
   return state.names[state.nameCount++].count;
 }
 
+const char* PartName(qor::faults::Part part) {
+  switch (part) {
+    case qor::faults::Part::kStartUp:
+      return "start-up";
+    case qor::faults::Part::kHeader:
+      return "header";
+    case qor::faults::Part::kBlock:
+      return "block";
+    case qor::faults::Part::kEnd:
+      return "end";
+  }
+  return "?";
+}
+
 // "calls C", "allocations A", "injected K", then one line per injected fault
-// ("fault WHAT NUMBER ERROR") and per function ("count NAME N").
+// ("fault WHAT NUMBER ERROR PART BLOCK"), per part of the run ("part PART
+// BLOCK CALLS ALLOCATIONS": the calls and allocations made before it began)
+// and per function ("count NAME N").
 void WriteReport() {
   const HANDLE file = ::CreateFileA(state.reportPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -198,8 +235,13 @@ void WriteReport() {
   const uint32_t kept = state.injectedCount < 64 ? state.injectedCount : 64;
   for (uint32_t i = 0; i < kept; ++i) {
     const Injected& record = state.injected[i];
-    put(std::snprintf(line, sizeof line, "fault %s %u %u\r\n", record.what, record.number,
-                      record.error));
+    put(std::snprintf(line, sizeof line, "fault %s %u %u %s %u\r\n", record.what, record.number,
+                      record.error, PartName(record.place.part), record.place.block));
+  }
+  for (int i = 0; i < state.begunCount; ++i) {
+    const PartBegun& begun = state.begun[i];
+    put(std::snprintf(line, sizeof line, "part %s %u %u %u\r\n", PartName(begun.place.part),
+                      begun.place.block, begun.calls, begun.allocations));
   }
   for (int i = 0; i < state.nameCount; ++i) {
     put(std::snprintf(line, sizeof line, "count %s %u\r\n", state.names[i].name,
@@ -227,6 +269,15 @@ Fault FailCall(const char* name, uint32_t& error) {
   const bool closes =
       std::strcmp(name, "CloseHandle") == 0 || std::strcmp(name, "CloseClipboard") == 0;
   return closes ? Fault::kAfterCall : Fault::kInstead;
+}
+
+void EnterPart(Part part) {
+  Prepare();
+  if (part == Part::kHeader) ++state.place.block;
+  state.place.part = part;
+  if (state.begunCount < (int)(sizeof state.begun / sizeof state.begun[0])) {
+    state.begun[state.begunCount++] = {state.place, state.calls, state.allocations};
+  }
 }
 
 }  // namespace qor::faults

@@ -3,11 +3,25 @@
 // them failing, each run a process of its own followed by a sentinel block.
 // After every run it checks what qor.exe promises whatever fails.
 //
-//   qor_fault_sweep [--job NAME] [--kinds call,alloc,call+] [--every K] [--plan PLAN]
+//   qor_fault_sweep [--job NAME] [--kinds call,alloc,call+] [--every K]
+//                   [--plan PLAN [--hits PART]] [--crowd WINDOWS[,PROCESSES]]
 //
-// --every K runs every K-th N only (from N = 1); --plan runs one plan once.
-// Ends with "faults injected: N, survived: N, jobs: K"; exit status 1 when a
-// run broke a promise, each such run named with the command that repeats it.
+// --every K runs every K-th N only (from N = 1); --plan runs one plan once,
+// and with --hits its first fault must hit PART of the run (start-up, header,
+// block, sentinel, end).
+// --crowd counts each job with that many more hidden top-level windows (and
+// idle processes) about, gone again when the faults are injected, as when
+// other programs come and go beside the sweep, and runs the last N of each
+// kind too. They must move no allocation: only the calls of the process scan
+// depend on how many programs run.
+// A run is judged by the part of it that its first fault hit, as the faults
+// build reports: the start-up and the block's header (where the run may end),
+// or the block. Other programs' windows and processes come and go, so a fault
+// numbered by the counting run may hit the sentinel or the end of the run
+// instead: such runs are counted apart, not as survived by the block.
+// Ends with "faults injected: N, survived: N, outside the block: N, jobs: K";
+// exit status 1 when a run broke a promise, each such run named with the
+// command that repeats it.
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -47,14 +61,28 @@ std::vector<QorError> CandidateErrors(uint32_t injectedError) {
   return errors;
 }
 
+struct Counts {
+  uint32_t calls = 0, allocations = 0;
+};
+
+// The part of a run of the sweep's job file, from the faults build's part
+// and block number: block 1 is the job's, block 2 the sentinel.
+std::string PartOfJob(const std::string& part, uint32_t block) {
+  if (part == "start-up" || part == "end") return part;
+  return block == 1 ? part : "sentinel";
+}
+
 // What the faults build reports about its run.
 struct Report {
   bool read = false;
-  uint32_t calls = 0, allocations = 0, injected = 0;
+  uint32_t injected = 0;
   std::string firstFault;    // the function (or "alloc") that failed first
   uint32_t firstNumber = 0;  // among all calls (0: one that never fails) or allocations
   uint32_t firstError = 0;
-  Lines failed;  // every function (or "alloc") that failed
+  std::string hit;  // the part of the run that fault hit
+  Lines failed;     // every function (or "alloc") that failed
+  Counts beforeBlock;  // made before the block's delivery began
+  std::optional<Counts> throughBlock;  // made before what follows the block began
 };
 
 Report ReadReport(const std::string& path) {
@@ -63,22 +91,28 @@ Report ReadReport(const std::string& path) {
   if (!ReadFileBytes(path, text)) return report;
   report.read = true;
   std::istringstream lines(text);
-  std::string key;
+  std::string key, part;
+  uint32_t block = 0;
   while (lines >> key) {
-    if (key == "calls")
-      lines >> report.calls;
-    else if (key == "allocations")
-      lines >> report.allocations;
-    else if (key == "injected")
+    if (key == "injected") {
       lines >> report.injected;
-    else if (key == "fault" && report.firstFault.empty()) {
-      lines >> report.firstFault >> report.firstNumber >> report.firstError;
+    } else if (key == "fault" && report.firstFault.empty()) {
+      lines >> report.firstFault >> report.firstNumber >> report.firstError >> part >> block;
+      report.hit = PartOfJob(part, block);
       report.failed.push_back(report.firstFault);
     } else if (key == "fault") {
       std::string what;
       lines >> what;
       report.failed.push_back(what);
       std::getline(lines, what);
+    } else if (key == "part") {
+      Counts begun;
+      lines >> part >> block >> begun.calls >> begun.allocations;
+      const std::string ofJob = PartOfJob(part, block);
+      if (ofJob == "block") report.beforeBlock = begun;
+      if ((ofJob == "sentinel" || ofJob == "end") && !report.throughBlock) {
+        report.throughBlock = begun;
+      }
     } else {
       std::string rest;
       std::getline(lines, rest);
@@ -300,8 +334,39 @@ constexpr char kSentinel[] =
     "W\xe4"
     "chter";
 
+// Hidden top-level windows and idle processes of another program, for as long
+// as it lives. qor.exe asks every window for its DDE server and looks at every
+// process for the server's program. The windows belong to this thread, which
+// dispatches their messages while qor_faults.exe runs.
+class Crowd : Uncopyable {
+ public:
+  Crowd(const TempDir& dir, int windows, int processes) {
+    static const char* const kClass = [] {
+      WNDCLASSA windowClass{};
+      windowClass.lpfnWndProc = DefWindowProcA;
+      windowClass.hInstance = GetModuleHandleA(nullptr);
+      windowClass.lpszClassName = "QorSweepCrowd";
+      RegisterClassA(&windowClass);
+      return windowClass.lpszClassName;
+    }();
+    for (int i = 0; i < windows; ++i) {
+      windows_.push_back(CreateWindowExA(0, kClass, "", WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
+                                         nullptr, GetModuleHandleA(nullptr), nullptr));
+    }
+    if (processes > 0) program_ = std::make_unique<StandIn>(dir / UniqueName("Menge"));
+    for (int i = 0; i < processes; ++i) StartDirectly(program_->path());
+  }
+  ~Crowd() {
+    for (HWND window : windows_) DestroyWindow(window);
+  }
+
+ private:
+  std::vector<HWND> windows_;
+  std::unique_ptr<StandIn> program_;  // its processes end with it
+};
+
 struct Sweep {
-  int injected = 0, survived = 0;
+  int injected = 0, survived = 0, outside = 0;
   std::map<std::string, int> jobs;
   std::string arch;
 };
@@ -309,9 +374,16 @@ struct Sweep {
 // How a run is checked.
 enum class Run {
   kCount,    // no plan: everything must be delivered
-  kStartUp,  // the fault hits before the block is read whole: the run may end there
-  kInBlock,  // the fault hits the block or later: the sentinel must follow
+  kStartUp,  // the fault hit before the block is read whole: the run may end there
+  kInBlock,  // the fault hit the block: the sentinel must follow
+  kOutside,  // the fault hit after the block: the block must be delivered
 };
+
+Run KindOf(const std::string& plan, const Report& report) {
+  if (plan.empty()) return Run::kCount;
+  if (report.hit == "start-up" || report.hit == "header") return Run::kStartUp;
+  return report.hit == "block" ? Run::kInBlock : Run::kOutside;
+}
 
 bool Holds(const Lines& lines, const std::string& line) {
   return std::find(lines.begin(), lines.end(), line) != lines.end();
@@ -333,22 +405,19 @@ bool PartOf(const Lines& seen, const Lines& expected, size_t& missing) {
 // What the job file holds besides the block under test.
 enum class Shape {
   kWithSentinel,
-  kAlone,       // the block alone: its calls and allocations are counted
-  kEmptyBlock,  // the block without payload, skipped: the start-up is counted
+  kAlone,  // the block alone: its calls and allocations are counted
 };
 
-// One run of `job` under `plan` ("" counts), checked as `kind` says. The
-// report of the run, with the problems it found.
-Report RunOnce(const Job& job, const std::string& plan, const Report& startUp, Lines& problems,
+// One run of `job` under `plan` ("" counts), checked as the part of the run
+// its first fault hit says. The report of the run, with the problems it found.
+Report RunOnce(const Job& job, const std::string& plan, Lines& problems,
                Shape shape = Shape::kWithSentinel) {
-  const bool emptyBlock = shape == Shape::kEmptyBlock;
   const bool lasting = plan.find('+') != std::string::npos;
   Scene scene;
   const std::string reportPath = scene.dir / "report.txt";
   job.prepare(scene);
   const std::string sentinel = scene.dir / "waechter.txt";
   const std::string jobPath = scene.dir / "job.qor";
-  if (emptyBlock) scene.block.erase(scene.block.find(kPayload), sizeof kPayload - 1);
   const bool withSentinel = shape == Shape::kWithSentinel;
   WriteFileBytes(jobPath, scene.block + (withSentinel ? FileBlock(sentinel, kSentinel) : ""));
 
@@ -370,13 +439,14 @@ Report RunOnce(const Job& job, const std::string& plan, const Report& startUp, L
   else if (run.exitCode != 0)
     problems.push_back("exit code " + std::to_string(run.exitCode));
   if (!report.read) problems.push_back("no report");
-  if (emptyBlock || (!plan.empty() && report.injected == 0)) return report;
-  const uint32_t startUpEnd = report.firstFault == "alloc" ? startUp.allocations : startUp.calls;
-  const Run kind = plan.empty()                                                 ? Run::kCount
-                   : report.firstNumber > 0 && report.firstNumber <= startUpEnd ? Run::kStartUp
-                                                                                : Run::kInBlock;
+  if (!plan.empty() && report.injected == 0) return report;
+  const Run kind = KindOf(plan, report);
   const Lines failureLines = scene.failures(report.firstError);
   const Outcome outcome = job.check(scene);
+  // What came after the block cannot take it back; whatever else it did is
+  // the sentinel's or the end's.
+  if (kind == Run::kOutside && !outcome.delivered) problems.push_back("block not delivered");
+  if (kind == Run::kOutside) return report;
   // Where every call fails from some step on, the temporary file cannot be
   // removed either, nor the clipboard emptied to put the payload alone.
   const bool cannotDelete = lasting && Holds(report.failed, "DeleteFileA");
@@ -454,15 +524,34 @@ Report RunOnce(const Job& job, const std::string& plan, const Report& startUp, L
   return report;
 }
 
-std::string Reproduce(const Sweep& sweep, const Job& job, const std::string& plan) {
-  return "scripts/faults " + sweep.arch + " --job " + job.name + " --plan '" + plan + "'";
+std::string Reproduce(const Sweep& sweep, const Job& job, const std::string& plan,
+                      const std::string& pinned) {
+  return "scripts/faults " + sweep.arch + " --job " + job.name + " --plan '" + plan + "'" +
+         (pinned.empty() ? "" : " --hits " + pinned);
 }
 
-// Runs `job` under `plan`; counts it when the plan injected something.
-void Try(Sweep& sweep, const Job& job, const std::string& plan, const Report& startUp) {
+// Runs `job` under `plan`; counts it when the plan injected something, as a
+// run of the block when its fault hit the start-up or the block, apart when
+// it hit later. `pinned`: the part the fault must hit, when a finding is run.
+void Try(Sweep& sweep, const Job& job, const std::string& plan,
+         const std::string& pinned = "") {
   Lines problems;
-  const Report report = RunOnce(job, plan, startUp, problems);
+  const Report report = RunOnce(job, plan, problems);
   if (report.read && report.injected == 0 && !plan.empty()) return;
+  if (verbose) {
+    std::printf("%s %s: %s %u hit the %s\n", job.name, plan.c_str(), report.firstFault.c_str(),
+                report.firstNumber, report.hit.c_str());
+  }
+  if (!pinned.empty() && report.hit != pinned) {
+    problems.push_back("the fault hit the " + report.hit + ", not the " + pinned +
+                       " it was pinned for");
+  }
+  if (problems.empty() && report.read && KindOf(plan, report) == Run::kOutside) {
+    ++sweep.outside;
+    std::printf("outside the block: %s %s (%s %u) hit the %s\n", job.name, plan.c_str(),
+                report.firstFault.c_str(), report.firstNumber, report.hit.c_str());
+    return;
+  }
   ++sweep.injected;
   ++sweep.jobs[job.name];
   if (problems.empty()) {
@@ -471,21 +560,24 @@ void Try(Sweep& sweep, const Job& job, const std::string& plan, const Report& st
   }
   std::printf("FAIL %s %s (%s): ", job.name, plan.c_str(), report.firstFault.c_str());
   for (const std::string& problem : problems) std::printf("%s; ", problem.c_str());
-  std::printf("\n  repeat: %s\n", Reproduce(sweep, job, plan).c_str());
+  std::printf("\n  repeat: %s\n", Reproduce(sweep, job, plan, pinned).c_str());
   std::fflush(stdout);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string onlyJob, onePlan, kinds = "call,alloc";
+  std::string onlyJob, onePlan, pinned, kinds = "call,alloc";
   uint32_t every = 1;
+  int crowdWindows = 0, crowdProcesses = 0;
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string option = argv[i], value = argv[i + 1];
     if (option == "--job") onlyJob = value;
     if (option == "--plan") onePlan = value, verbose = true;
+    if (option == "--hits") pinned = value;
     if (option == "--kinds") kinds = value;
     if (option == "--every") every = std::max(1ul, std::stoul(value));
+    if (option == "--crowd") std::sscanf(value.c_str(), "%d,%d", &crowdWindows, &crowdProcesses);
   }
   std::setvbuf(stdout, nullptr, _IONBF, 0);  // each line as it comes
   Sweep sweep;
@@ -495,39 +587,60 @@ int main(int argc, char** argv) {
   const DWORD start = GetTickCount();
   for (const Job& job : kJobs) {
     if (!onlyJob.empty() && onlyJob != job.name) continue;
-    // The calls and allocations of the start-up: those of the same job with
-    // its block's payload left out, which is then skipped.
-    Lines problems;
-    const Report startUp = RunOnce(job, "", {}, problems, Shape::kEmptyBlock);
     if (!onePlan.empty()) {
-      Try(sweep, job, onePlan, startUp);
+      Try(sweep, job, onePlan, pinned);
       continue;
     }
-    const Report count = RunOnce(job, "", startUp, problems, Shape::kAlone);
-    if (!problems.empty()) {
-      std::printf("FAIL %s without faults: %s\n", job.name, problems[0].c_str());
+    Lines problems;
+    Report count = RunOnce(job, "", problems, Shape::kAlone);
+    if (!problems.empty() || !count.throughBlock) {
+      std::printf("FAIL %s without faults: %s\n", job.name,
+                  problems.empty() ? "the block was not reached" : problems[0].c_str());
       ++sweep.injected;
       continue;
     }
-    std::printf("%s: %u calls, %u allocations (start-up: %u, %u)\n", job.name, count.calls,
-                count.allocations, startUp.calls, startUp.allocations);
+    // The block's calls and allocations and those before it: the faults to
+    // inject. What follows the block is the sentinel's in the runs that inject.
+    Counts through = *count.throughBlock;
+    std::printf("%s: %u calls, %u allocations (start-up and header: %u, %u)\n", job.name,
+                through.calls, through.allocations, count.beforeBlock.calls,
+                count.beforeBlock.allocations);
+    const bool crowded = crowdWindows > 0 || crowdProcesses > 0;
+    if (crowded) {
+      // The faults are numbered by a count the runs that inject will not see.
+      const Counts alone = through;
+      TempDir dir;
+      const Crowd crowd(dir, crowdWindows, crowdProcesses);
+      count = RunOnce(job, "", problems, Shape::kAlone);
+      through = count.throughBlock.value_or(Counts());
+      std::printf("  counted with more about (windows: %d, processes: %d): %u calls, %u allocations\n",
+                  crowdWindows, crowdProcesses, through.calls, through.allocations);
+      if (through.allocations != alone.allocations) {
+        std::printf("FAIL %s: the other programs moved the allocations\n", job.name);
+        ++sweep.injected;
+      }
+    }
     std::fflush(stdout);
     for (const std::string kind : {"call", "alloc", "call+"}) {
       if (("," + kinds + ",").find("," + kind + ",") == std::string::npos) continue;
       const bool lasting = kind.back() == '+';
       const std::string what = lasting ? kind.substr(0, kind.size() - 1) : kind;
-      const uint32_t total = what == "call" ? count.calls : count.allocations;
+      const uint32_t total = what == "call" ? through.calls : through.allocations;
       for (uint32_t n = 1; n <= total; n += every) {
-        Try(sweep, job, what + ":" + std::to_string(n) + (lasting ? "+" : ""), startUp);
+        Try(sweep, job, what + ":" + std::to_string(n) + (lasting ? "+" : ""));
+      }
+      // The run whose fault the crowd moves furthest.
+      if (crowded && total > 0 && (total - 1) % every != 0) {
+        Try(sweep, job, what + ":" + std::to_string(total) + (lasting ? "+" : ""));
       }
     }
   }
-  if (!onePlan.empty() && sweep.injected == 0) {
+  if (!onePlan.empty() && sweep.injected + sweep.outside == 0) {
     std::printf("the plan %s failed nothing: the run it names is gone\n", onePlan.c_str());
     return 1;
   }
   std::printf("time taken: %lu s\n", (GetTickCount() - start) / 1000);
-  std::printf("faults injected: %d, survived: %d, jobs: %zu\n", sweep.injected, sweep.survived,
-              sweep.jobs.size());
+  std::printf("faults injected: %d, survived: %d, outside the block: %d, jobs: %zu\n",
+              sweep.injected, sweep.survived, sweep.outside, sweep.jobs.size());
   return sweep.injected == sweep.survived ? 0 : 1;
 }

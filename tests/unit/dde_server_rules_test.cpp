@@ -124,15 +124,27 @@ void AsciiUpper(std::string& text) {
   for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
 }
 
+bool Same(const std::string& sought, std::string_view running) {
+  SoughtPath path(sought, 255, AsciiUpper);
+  return SamePathIgnoringCase(path, running);
+}
+
 TEST(PathComparison, EqualInUpperCaseAndNothingElse) {
-  EXPECT_TRUE(
-      SamePathIgnoringCase("c:\\Bib\\bin\\dravo.exe", "C:\\BIB\\BIN\\DRAVO.EXE", AsciiUpper));
-  EXPECT_FALSE(SamePathIgnoringCase(" C:\\a.exe", "C:\\a.exe", AsciiUpper)) << "no trimming";
-  EXPECT_FALSE(SamePathIgnoringCase("C:\\a.exe", "C:\\a.exe ", AsciiUpper));
-  EXPECT_FALSE(SamePathIgnoringCase("C:\\PROGRA~1\\a.exe", "C:\\Program Files\\a.exe", AsciiUpper));
-  EXPECT_FALSE(SamePathIgnoringCase("dravo.exe", "C:\\BIB\\BIN\\DRAVO.EXE", AsciiUpper))
+  EXPECT_TRUE(Same("c:\\Bib\\bin\\dravo.exe", "C:\\BIB\\BIN\\DRAVO.EXE"));
+  EXPECT_FALSE(Same(" C:\\a.exe", "C:\\a.exe")) << "no trimming";
+  EXPECT_FALSE(Same("C:\\a.exe", "C:\\a.exe "));
+  EXPECT_FALSE(Same("C:\\PROGRA~1\\a.exe", "C:\\Program Files\\a.exe"));
+  EXPECT_FALSE(Same("dravo.exe", "C:\\BIB\\BIN\\DRAVO.EXE"))
       << "a name without directory never matches a full path";
-  EXPECT_FALSE(SamePathIgnoringCase("C:\\a.exe", "C:\\a.ex", AsciiUpper));
+  EXPECT_FALSE(Same("C:\\a.exe", "C:\\a.ex"));
+}
+
+TEST(PathComparison, OneSoughtPathForAWholeScan) {
+  SoughtPath sought("C:\\Bib\\bin\\dravo.exe", 255, AsciiUpper);
+  EXPECT_FALSE(SamePathIgnoringCase(sought, "C:\\Windows\\explorer.exe"));
+  EXPECT_FALSE(SamePathIgnoringCase(sought, "C:\\Bib\\bin\\dravo.ex"));
+  EXPECT_TRUE(SamePathIgnoringCase(sought, "c:\\bib\\BIN\\Dravo.exe"))
+      << "what an earlier comparison left is not part of the next";
 }
 
 }  // namespace

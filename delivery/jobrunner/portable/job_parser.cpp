@@ -7,6 +7,15 @@
 #include "qor_state.h"
 #include "target_table.h"
 
+// The test build qor_faults.exe tells its failure plan which part of the run
+// it is in; qor.exe marks nothing.
+#ifdef QOR_FAULTS
+#include "fault_plan.h"
+#define QOR_ENTER_PART(part) ::qor::faults::EnterPart(::qor::faults::Part::part)
+#else
+#define QOR_ENTER_PART(part)
+#endif
+
 namespace {
 
 constexpr std::string_view kValueEnd = "*";
@@ -122,10 +131,13 @@ bool ParseDataBlock(int32_t position, int32_t& next) {
   return !JobBlock.DataText.empty();
 }
 
-void RunJobLoop(JobLoopObserver* observer) {
+namespace {
+
+void RunBlocks(JobLoopObserver* observer) {
   int32_t position = 1;
   int32_t next = 0;
   while (position > 0) {
+    QOR_ENTER_PART(kHeader);
     bool valid = false;
     try {
       valid = ParseHeaderBlock(position, next);
@@ -145,6 +157,7 @@ void RunJobLoop(JobLoopObserver* observer) {
     const bool deliver = ParseDataBlock(position, next);
     if (observer != nullptr) observer->DataParsed(position, next, deliver);
     if (deliver) {
+      QOR_ENTER_PART(kBlock);
       try {
         DeliverBlock();
       } catch (const std::exception&) {
@@ -153,4 +166,11 @@ void RunJobLoop(JobLoopObserver* observer) {
     }
     position = next;
   }
+}
+
+}  // namespace
+
+void RunJobLoop(JobLoopObserver* observer) {
+  RunBlocks(observer);
+  QOR_ENTER_PART(kEnd);
 }

@@ -13,6 +13,11 @@
 
 namespace {
 
+// Room for the top-level windows of a whole desktop, made at once: a list
+// that grew as windows were found would make the program's allocations
+// depend on how many windows other programs have.
+constexpr size_t kWindowRoom = 4096;
+
 uint32_t TimeoutMs() { return LinkTimeoutMs(txtEXport.LinkTimeout); }
 
 enum class Answer { Ack, TimedOut, Closed };
@@ -82,6 +87,7 @@ bool Initiate(HWND form, const std::string& application, const std::string& topi
     return false;
   }
   std::vector<HWND> windows;
+  windows.reserve(kWindowRoom);
   qor::api::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
 
   SettleOverdueRequests();

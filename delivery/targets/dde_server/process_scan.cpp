@@ -40,6 +40,7 @@ ScanOutcome ScanProcessList(const std::string& path, QorError& failure) {
                                                           : ScanOutcome::CannotScan;
   }
   const size_t count = bytes / sizeof(DWORD) < kProcessIds ? bytes / sizeof(DWORD) : kProcessIds;
+  SoughtPath sought(path, kModuleNameChars, UpperCase);
   for (size_t i = 0; i < count; ++i) {
     // The owner closes the handle on every way out, the match included.
     qor::UniqueHandle process(qor::api::OpenProcess(kQueryAndRead, FALSE, ids[i]));
@@ -61,8 +62,7 @@ ScanOutcome ScanProcessList(const std::string& path, QorError& failure) {
       if (CouldNotBind(qor::api::GetModuleFileNameExA, failure)) return ScanOutcome::Failed;
       continue;
     }
-    if (SamePathIgnoringCase(path, ModulePathFromBuffer(name, copied, kModuleNameChars),
-                             UpperCase)) {
+    if (SamePathIgnoringCase(sought, ModulePathFromBuffer(name, copied, kModuleNameChars))) {
       return ScanOutcome::Found;
     }
   }
@@ -78,11 +78,11 @@ ScanOutcome ScanSnapshot(const std::string& path, QorError& failure) {
   PROCESSENTRY32 entry;
   std::memset(&entry, 0, sizeof entry);
   entry.dwSize = sizeof entry;
+  SoughtPath sought(path, sizeof entry.szExeFile, UpperCase);
   BOOL delivered = qor::api::Process32First(snapshot.get(), &entry);
   if (!delivered && CouldNotBind(qor::api::Process32First, failure)) return ScanOutcome::Failed;
   while (delivered) {
-    if (SamePathIgnoringCase(path, SnapshotExeName(entry.szExeFile, sizeof entry.szExeFile),
-                             UpperCase)) {
+    if (SamePathIgnoringCase(sought, SnapshotExeName(entry.szExeFile, sizeof entry.szExeFile))) {
       return ScanOutcome::Found;
     }
     delivered = qor::api::Process32Next(snapshot.get(), &entry);

@@ -65,21 +65,27 @@ int16_t VersionCodeFor(uint32_t platformId, uint32_t major, uint32_t minor) {
   return 0;
 }
 
-std::string ModulePathFromBuffer(const char* buffer, uint32_t copied, uint32_t capacity) {
+std::string_view ModulePathFromBuffer(const char* buffer, uint32_t copied, uint32_t capacity) {
   // A count beyond the buffer would read past it; what fits is all there is.
-  return std::string(buffer, copied < capacity ? copied : capacity);
+  return std::string_view(buffer, copied < capacity ? copied : capacity);
 }
 
-std::string SnapshotExeName(const char* field, size_t fieldSize) {
+std::string_view SnapshotExeName(const char* field, size_t fieldSize) {
   if (fieldSize == 0) return {};
   // Trimming comes first, on the whole field: blanks in front of the name go,
   // blanks between its end and the NUL stay.
   const std::string_view trimmed = TrimBlanks(std::string_view(field, fieldSize - 1));
-  return std::string(trimmed.substr(0, trimmed.find('\0')));
+  return trimmed.substr(0, trimmed.find('\0'));
 }
 
-bool SamePathIgnoringCase(std::string sought, std::string running, UpperCaser toUpper) {
-  toUpper(sought);
-  toUpper(running);
-  return sought == running;
+SoughtPath::SoughtPath(const std::string& path, size_t longestRunning, UpperCaser toUpper)
+    : upper(path), toUpper(toUpper) {
+  toUpper(upper);
+  running.reserve(longestRunning);
+}
+
+bool SamePathIgnoringCase(SoughtPath& sought, std::string_view running) {
+  sought.running.assign(running);  // into the room made beforehand
+  sought.toUpper(sought.running);
+  return sought.running == sought.upper;
 }

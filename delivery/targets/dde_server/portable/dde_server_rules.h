@@ -33,18 +33,28 @@ std::string ExecutableDirectory(std::string_view executablePath);
 int16_t VersionCodeFor(uint32_t platformId, uint32_t major, uint32_t minor);
 
 // The executable path in a module file name buffer of `capacity` characters
-// of which GetModuleFileNameExA reported `copied`.
-std::string ModulePathFromBuffer(const char* buffer, uint32_t copied, uint32_t capacity);
+// of which GetModuleFileNameExA reported `copied`; a view into the buffer.
+std::string_view ModulePathFromBuffer(const char* buffer, uint32_t copied, uint32_t capacity);
 
 // The name in a snapshot entry's szExeFile field of `fieldSize` characters:
 // its first fieldSize - 1 characters without surrounding blanks, cut before the
-// first NUL.
-std::string SnapshotExeName(const char* field, size_t fieldSize);
+// first NUL; a view into the field.
+std::string_view SnapshotExeName(const char* field, size_t fieldSize);
 
 // Turns a text into upper case in place, by the system's rules.
 using UpperCaser = void (*)(std::string& text);
 
+// The path a scan looks for, upper-cased once, with room for the running
+// programs' paths it is compared with: a scan then allocates the same however
+// many programs run.
+struct SoughtPath {
+  SoughtPath(const std::string& path, size_t longestRunning, UpperCaser toUpper);
+  std::string upper;
+  std::string running;  // the running path compared last, upper-cased
+  UpperCaser toUpper;
+};
+
 // A running program's path matches the sought one when both are equal after
 // upper-casing; nothing else is normalised (no trimming, no short or long
 // names, no relative paths).
-bool SamePathIgnoringCase(std::string sought, std::string running, UpperCaser toUpper);
+bool SamePathIgnoringCase(SoughtPath& sought, std::string_view running);
