@@ -72,14 +72,15 @@ bash "$root/tests/imports/check-imports" $objdump "$bin/qorcheck.exe" "$root/tes
 bash "$root/tests/imports/check-imports" $objdump "$bin/qor_set_dll.dll" "$root/tests/setup_dll/qor_set_dll.allowed" || fail "imports of qor_set_dll.dll"
 bash "$here/check-release-image" $objdump "${TMPDIR:-/tmp}/qor-release." "${TMPDIR:-/tmp}/qor-release." "$bin"/*.exe "$bin"/*.dll || fail "release images"
 for f in qor.exe qorcheck.exe; do
-  $objdump -p "$bin/$f" | grep -q 'large address aware' && ok "$f is large-address-aware" || fail "$f is not large-address-aware"
+  grep -q 'large address aware' <<<"$($objdump -p "$bin/$f")" &&
+    ok "$f is large-address-aware" || fail "$f is not large-address-aware"
   grep -q -a -F '<requestedExecutionLevel level="asInvoker" uiAccess="false"/>' "$bin/$f" &&
     ok "$f holds its manifest" || fail "$f holds no manifest"
 done
 
 echo "== the signatures attached to a rebuild"
 QOR_SIGN_CAFILE=$tmp/cert.pem "$root/scripts/release" --allow-dirty --attach "$signed" "$tmp/attached" >"$tmp/attach.log" 2>&1 &&
-  grep -q 'is identical to' "$tmp/attach.log" && ok "$(tail -1 "$tmp/attach.log" | sed "s|$tmp/||g")" ||
+  grep -q 'is identical to' "$tmp/attach.log" && ok "$(tail -1 "$tmp/attach.log" | sed "s|$tmp/||g; s|^== ||")" ||
   fail "attached: $(tail -6 "$tmp/attach.log")"
 
 if why=$("$root/scripts/runs-32bit"); then
