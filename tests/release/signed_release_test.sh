@@ -96,7 +96,7 @@ else
 fi
 
 if [ $failures -ne 0 ]; then
-  echo "$failures check(s) failed"
+  echo "$failures check(s) failed ($SECONDS s)"
   exit 1
 fi
-echo "signed release test passed"
+echo "signed release test passed ($SECONDS s)"
