@@ -1,18 +1,31 @@
-; Installer of QOR: qor.exe and the setup library qor_set_dll.dll.
+; Installer of QOR: qor.exe, qorcheck.exe beside it, and the setup library
+; qor_set_dll.dll.
 ; Built by CMake (installer/CMakeLists.txt), which defines:
 ;   QOR_VERSION   the product version (top-level CMakeLists.txt)
 ;   QOR_VERSION_NUMBERS  the same as four numbers, for the version resource
-;   QOR_EXE       path of the built qor.exe
-;   QOR_SET_DLL   path of the built qor_set_dll.dll
+;   QOR_BIN_DIR   the folder holding qor.exe, qorcheck.exe and qor_set_dll.dll
 ;   OUT_FILE      path of the installer to write
+;   QOR_UNINSTALLER_FINALIZE  (optional) a command run on the uninstaller
+;                 written here, with its path as the last argument, before it
+;                 is packed: a release signs it so.
 ; Silent mode: qor-setup.exe /S  (optionally /D=C:\target, last on the line).
 
-!ifndef QOR_VERSION | QOR_VERSION_NUMBERS | QOR_EXE | QOR_SET_DLL | OUT_FILE
-  !error "QOR_VERSION, QOR_VERSION_NUMBERS, QOR_EXE, QOR_SET_DLL and OUT_FILE must be defined (-D...)"
+!ifndef QOR_VERSION | QOR_VERSION_NUMBERS | QOR_BIN_DIR | OUT_FILE
+  !error "QOR_VERSION, QOR_VERSION_NUMBERS, QOR_BIN_DIR and OUT_FILE must be defined (-D...)"
 !endif
+!define QOR_EXE "${QOR_BIN_DIR}/qor.exe"
+!define QOR_CHECK_EXE "${QOR_BIN_DIR}/qorcheck.exe"
+!define QOR_SET_DLL "${QOR_BIN_DIR}/qor_set_dll.dll"
 
 Unicode false
 SetCompressor /SOLID lzma
+; The same inputs give the same installer, byte for byte: no file times are
+; packed (they would be the build's), so the installed files carry the time of
+; their installation.
+SetDateSave off
+!ifdef QOR_UNINSTALLER_FINALIZE
+  !uninstfinalize `${QOR_UNINSTALLER_FINALIZE} "%1"` = 0
+!endif
 RequestExecutionLevel admin
 
 !define APP_PATHS_KEY "SOFTWARE\Microsoft\Windows\CurrentVersion\App Paths\QOR.exe"
@@ -109,6 +122,7 @@ FunctionEnd
 Section "QOR"
   SetOutPath "$INSTDIR"
   File "${QOR_EXE}"
+  File "${QOR_CHECK_EXE}"
   File "${QOR_SET_DLL}"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
@@ -162,6 +176,7 @@ Section "Uninstall"
   System::Call 'shell32::SHChangeNotify(i ${SHCNE_ASSOCCHANGED}, i 0, p 0, p 0)'
 
   Delete "$INSTDIR\qor.exe"
+  Delete "$INSTDIR\qorcheck.exe"
   Delete "$INSTDIR\qor_set_dll.dll"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"

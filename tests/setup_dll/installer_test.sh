@@ -1,20 +1,24 @@
 #!/usr/bin/env bash
-# installer_test.sh BUILD_DIR VERSION
-# qor-setup.exe under Wine, silent mode: fresh install, a job file opened
-# through the ".qor" association, the downgrade refusal, the uninstaller, an
-# update into the directory the setup library hands back, and the question
-# before a ".qor" of another program is taken over.
+# installer_test.sh BUILD_DIR VERSION [SETUP_EXE BIN_DIR]
+# qor-setup.exe under Wine, silent mode: fresh install, qorcheck.exe beside
+# qor.exe, a job file opened through the ".qor" association, the downgrade
+# refusal, the uninstaller, an update into the directory the setup library
+# hands back, and the question before a ".qor" of another program is taken
+# over. SETUP_EXE and BIN_DIR test another installer (a release's) and the
+# binaries it must install; with QOR_SETUP_CAFILE the installed uninstaller's
+# signature must check out against the certificates in that file.
 set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 build=$(cd "$1" && pwd)
 version=$2
+setup=${3:-$build/qor-setup.exe}
+bin=${4:-$build/bin}
 
 # Every Wine command of this script runs in one session of the build's prefix.
 if [ "${QOR_WINE_SESSION:-}" != "$build/wineprefix" ]; then
   exec "$here/../harness/wine-session" "$build" bash "${BASH_SOURCE[0]}" "$@"
 fi
 
-setup="$build/qor-setup.exe"
 answer_box="$build/bin/answer_box.exe"
 drive_c="$WINEPREFIX/drive_c"
 default_dir="$drive_c/Program Files/QOR"
@@ -108,9 +112,15 @@ mkdir -p "$work" "$drive_c/etc"
 echo "== fresh silent install"
 run_setup /S
 expect_eq "exit code of fresh install" "$?" 0
-cmp -s "$build/bin/qor.exe" "$default_dir/qor.exe" || fail "qor.exe not installed"
-cmp -s "$build/bin/qor_set_dll.dll" "$default_dir/qor_set_dll.dll" || fail "qor_set_dll.dll not installed"
+for f in qor.exe qorcheck.exe qor_set_dll.dll; do
+  cmp -s "$bin/$f" "$default_dir/$f" || fail "$f not installed"
+done
 [ -f "$default_dir/uninstall.exe" ] || fail "no uninstaller"
+if [ -n "${QOR_SETUP_CAFILE:-}" ]; then
+  osslsigncode verify -CAfile "$QOR_SETUP_CAFILE" -in "$default_dir/uninstall.exe" >"$tmp/verify.log" 2>&1 &&
+    echo "ok: the installed uninstaller's signature" ||
+    fail "the installed uninstaller's signature: $(tail -3 "$tmp/verify.log" | tr '\n' ' ')"
+fi
 expect_eq "App Paths program" "$(reg_value "$app_paths" "")" 'C:\Program Files\QOR\qor.exe'
 expect_eq "App Paths Path" "$(reg_value "$app_paths" Path)" 'C:\Program Files\QOR'
 expect_eq "App Paths Version" "$(reg_value "$app_paths" Version)" "$version"
@@ -137,6 +147,13 @@ expect_eq "argument qor.exe received" "$param" 'C:\qor e2e\job 1.qor'
 expect_eq "file delivered by the job" "$(cat "$work/geliefert.txt" 2>/dev/null)" 'Auftrag durch die Verknuepfung'
 rm -f "$drive_c/etc/qortest"
 
+echo "== qorcheck.exe where it is installed"
+cp "$work/job 1.qor" "$drive_c/qorcheck-job.qor"
+wine "$default_dir/qorcheck.exe" 'C:\qorcheck-job.qor' >"$tmp/qorcheck.out" 2>&1
+expect_eq "exit code of the installed qorcheck.exe" "$?" 0
+grep -q '=> wird geliefert' "$tmp/qorcheck.out" || fail "no report from qorcheck.exe: $(head -5 "$tmp/qorcheck.out")"
+rm -f "$drive_c/qorcheck-job.qor"
+
 echo "== downgrade refused"
 wine reg add "$app_paths" /v Version /d 9.0 /f >/dev/null 2>&1
 before=$(stat -c %z "$default_dir/qor.exe")
@@ -148,6 +165,8 @@ expect_eq "Version left alone" "$(reg_value "$app_paths" Version)" 9.0
 expect_eq "qor.exe left alone" "$(stat -c %z "$default_dir/qor.exe")" "$before"
 
 echo "== uninstall"
+# uninstall_from waits for the directory to go, which it does only once every
+# file in it (qorcheck.exe among them) is removed.
 uninstall_from "$default_dir"
 key_exists "$app_paths" && fail "App Paths key left"
 key_exists 'HKCR\.qor' && fail ".qor left"
@@ -160,7 +179,7 @@ wine reg add "$app_paths" /v Version /d 0.9 /f >/dev/null 2>&1
 wine reg add "$app_paths" /v Path /d 'C:\qor alt' /f >/dev/null 2>&1
 run_setup /S
 expect_eq "exit code of update" "$?" 0
-cmp -s "$build/bin/qor.exe" "$alt_dir/qor.exe" || fail "qor.exe not installed into C:\\qor alt"
+cmp -s "$bin/qor.exe" "$alt_dir/qor.exe" || fail "qor.exe not installed into C:\\qor alt"
 [ -e "$default_dir" ] && fail "update went to the default directory"
 expect_eq "updated Path" "$(reg_value "$app_paths" Path)" 'C:\qor alt'
 expect_eq "updated Version" "$(reg_value "$app_paths" Version)" "$version"
