@@ -17,11 +17,15 @@ uint32_t TimeoutMs() { return LinkTimeoutMs(txtEXport.LinkTimeout); }
 
 enum class Answer { Ack, TimedOut, Closed };
 
-// Room for one more overdue request, made before a request is posted: once it
+// Room for one more overdue request, and for remembering the conversation
+// should it end with answers owed, made before a request is posted: once it
 // is, its memory may be the server's and its atom travels with it, and
 // nothing may be thrown before they are in the conversation's keeping.
 // Throws std::bad_alloc.
-void MakeRoomForOverdue() { Conversation.overdue.reserve(Conversation.overdue.size() + 1); }
+void MakeRoomForOverdue() {
+  Conversation.overdue.reserve(Conversation.overdue.size() + 1);
+  MakeRoomForEndedConversation();
+}
 
 // Waits for the server's WM_DDE_ACK to the request just posted with `item`
 // and `memory`; its status word is then in Conversation.ackStatus. Without an

@@ -172,10 +172,13 @@ LRESULT CALLBACK Form1Procedure(HWND window, UINT message, WPARAM wParam, LPARAM
 
 }  // namespace
 
+void MakeRoomForEndedConversation() { endedConversations.reserve(endedConversations.size() + 1); }
+
 void SettleOverdueRequests(bool endUnanswered) {
   if (Conversation.overdue.empty() && !endUnanswered) return;
   // Without memory to remember the atoms deleted, they are left: deleting
-  // one twice could take it from another program.
+  // one twice could take it from another program. The room is made before
+  // the requests are posted, so this is rare.
   bool remembered = false;
   try {
     endedConversations.push_back({Conversation.server, Conversation.overdue.size(), endUnanswered});

@@ -39,6 +39,10 @@ struct ConversationRecord {
 
 extern ConversationRecord Conversation;
 
+// Room for remembering one more ended conversation whose server still owes
+// answers, made before requests are posted. Throws std::bad_alloc.
+void MakeRoomForEndedConversation();
+
 // Frees what the overdue requests of Conversation carried, before it ends:
 // their answers, should they still come, carry atoms deleted here already,
 // and are told from the answers of a later conversation with the same window
