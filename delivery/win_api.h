@@ -97,6 +97,8 @@ QOR_LAZY("kernel32.dll", MoveFileA);
 QOR_LAZY("kernel32.dll", CreateDirectoryA);
 QOR_LAZY("kernel32.dll", FindFirstFileA, (intptr_t)INVALID_HANDLE_VALUE);
 QOR_LAZY("kernel32.dll", FindClose);
+QOR_LAZY("kernel32.dll", SearchPathA);
+QOR_LAZY("kernel32.dll", GetFileAttributesA, (intptr_t)INVALID_FILE_ATTRIBUTES);
 QOR_LAZY("kernel32.dll", CloseHandle);
 
 // kernel32: process, time, system information

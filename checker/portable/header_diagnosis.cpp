@@ -1,5 +1,6 @@
 #include "header_diagnosis.h"
 
+#include "dde_server.h"
 #include "job_parser.h"
 #include "text_places.h"
 #include "program_calls.h"
@@ -83,6 +84,17 @@ class HeaderDiagnosis {
     if (!hint.empty()) hints.push_back(hint);
   }
 
+  // How qor.exe would start the server `service` the entry read after
+  // "Ziel=" names.
+  void ServerStart(const std::string& service, std::vector<std::string>& hints) const {
+    int32_t afterTarget = 0;
+    ExtractBetween(h_, "Ziel=", kValueEnd, 1, afterTarget);
+    const size_t at = h_.find("DDE-Service=", afterTarget <= 0 ? 0 : afterTarget - 1);
+    const std::string hint =
+        ServerStartHint(service, ThisMachinesFiles(), Where(at == std::string::npos ? 0 : at));
+    if (!hint.empty()) hints.push_back(hint);
+  }
+
   // An "Anhaengen=" value that does not switch appending on.
   void AppendValue(bool appendOn, std::vector<std::string>& hints) const {
     if (appendOn) return;
@@ -149,6 +161,10 @@ std::vector<std::string> HintsForValid(const JobBlockRecord& block, int32_t mark
       d.AppendValue(block.AppendFlag, hints);
       break;
     case TargetDde:
+      // Away from Windows "hulintern" leads to no path to look at.
+      if (!NamesCompanion(block) || ThisMachinesFiles() != nullptr) {
+        d.ServerStart(block.DdeService, hints);
+      }
       break;
   }
   return hints;

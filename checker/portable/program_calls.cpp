@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "server_command_line.h"
 #include "text_places.h"
 #include "verdict_texts.h"
 
@@ -91,4 +92,20 @@ std::string UnquotedProgramHint(std::string_view command, const std::string& whe
   std::vector<std::string> tried{AsProgram(prefixes[0])};
   for (size_t i = 1; i < meant; ++i) tried.push_back(AsProgram(prefixes[i]));
   return UnquotedProgram(where, tried, meant == 0 ? std::string_view() : prefixes[meant]);
+}
+
+std::string ServerStartHint(const std::string& service, const ProgramFiles* files,
+                            const std::string& where) {
+  switch (ServerStartOf(service)) {
+    case ServerStart::kRefused:
+      return ServerValueRefused(where);
+    case ServerStart::kAsWritten:
+      return service.empty() || service[0] != '"' ? std::string() : ServerValueQuoted(where);
+    case ServerStart::kTakenApart:
+      break;
+  }
+  if (files == nullptr) return ServerValueTakenApart(where, service);
+  const ServerCommand command = ServerCommandFor(service, *files);
+  if (!command.found) return ServerValueWithoutProgram(where, service);
+  return ServerValueStarts(where, service, command.program, command.arguments);
 }

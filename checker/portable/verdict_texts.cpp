@@ -81,6 +81,59 @@ std::string UnquotedProgram(const std::string& where, const std::vector<std::str
   return hint + ". Ein Programmpfad mit Leerzeichen geh\366rt in Anf\374hrungszeichen.";
 }
 
+namespace {
+
+constexpr char kNeverFoundRunning[] =
+    " Der Wert als Ganzes ist kein Programmpfad, also wird der Server nie als laufend erkannt: "
+    "qor.exe startet ihn f\374r jeden Block, wo es Server startet (Windows 95 bis XP).";
+
+std::string ServiceNamed(const std::string& where, std::string_view service) {
+  return "\"DDE-Service=\" (" + where + ") nennt " + Quoted(service) +
+         ", mit Leerzeichen und nicht in Anf\374hrungszeichen: ";
+}
+
+}  // namespace
+
+std::string ServerValueRefused(const std::string& where) {
+  return "Der Wert von \"DDE-Service=\" (" + where +
+         ") enth\344lt ein NUL-Zeichen: muss qor.exe den Server starten, so startet es nichts und "
+         "meldet \"Dateiname oder -nummer falsch\".";
+}
+
+std::string ServerValueQuoted(const std::string& where) {
+  return "Der Wert von \"DDE-Service=\" (" + where +
+         ") steht in Anf\374hrungszeichen: qor.exe gibt ihn Windows unver\344ndert als "
+         "Befehlszeile." +
+         kNeverFoundRunning;
+}
+
+std::string ServerValueTakenApart(const std::string& where, std::string_view service) {
+  return ServiceNamed(where, service) +
+         "muss qor.exe den Server starten, so startet es davon den l\344ngsten Teil bis vor "
+         "einem Leerzeichen oder bis zum Ende, der ein Programm nennt (ohne Verzeichnis \374ber "
+         "den Suchpfad, \".exe\" erg\344nzt), in Anf\374hrungszeichen, mit dem Rest als "
+         "Argumenten; einen k\374rzeren Teil nur, wenn der Wert dahinter nicht durch einen "
+         "vorhandenen Ordner weitergeht. Nennt kein Teil ein Programm, startet es nichts "
+         "(\"Datei nicht gefunden\"). Welcher Teil das ist, sagt qorcheck.exe auf dem Rechner "
+         "des Auftrags.";
+}
+
+std::string ServerValueStarts(const std::string& where, std::string_view service,
+                              std::string_view program, std::string_view arguments) {
+  std::string hint = ServiceNamed(where, service) +
+                     "muss qor.exe den Server starten, so startet es auf diesem Rechner " +
+                     Quoted(program);
+  if (arguments.empty()) return hint + ", das Ganze, keinen k\374rzeren Teil.";
+  return hint + " mit den Argumenten " + Quoted(arguments) + "." + kNeverFoundRunning;
+}
+
+std::string ServerValueWithoutProgram(const std::string& where, std::string_view service) {
+  return ServiceNamed(where, service) +
+         "kein Teil davon bis vor einem Leerzeichen oder bis zum Ende nennt auf diesem Rechner "
+         "ein Programm, das qor.exe starten w\374rde; muss es den Server starten, so startet es "
+         "nichts und meldet \"Datei nicht gefunden\".";
+}
+
 std::string HeaderWithoutData(const std::string& nextHeaderWhere) {
   return "Dieser Kopf hat keinen eigenen Datenbereich: es folgt direkt der Kopf in " +
          nextHeaderWhere +

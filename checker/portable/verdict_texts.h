@@ -39,6 +39,16 @@ std::string LineBreakInAppend(const std::string& where);
 std::string UnquotedProgram(const std::string& where, const std::vector<std::string>& tried,
                             std::string_view meant);
 
+// How qor.exe starts a "DDE-Service=" value: refused for its NUL; quoted by
+// the job, so never found running; with a blank, the rule, or what it starts
+// on this machine (`program` with `arguments`) or that it starts nothing.
+std::string ServerValueRefused(const std::string& where);
+std::string ServerValueQuoted(const std::string& where);
+std::string ServerValueTakenApart(const std::string& where, std::string_view service);
+std::string ServerValueStarts(const std::string& where, std::string_view service,
+                              std::string_view program, std::string_view arguments);
+std::string ServerValueWithoutProgram(const std::string& where, std::string_view service);
+
 // Data sections
 inline constexpr char kNoDataSection[] =
     "Kein Datenbereich: nach dem Kopf folgt kein \"(((DATASTART)))\".";

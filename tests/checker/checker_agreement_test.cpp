@@ -116,6 +116,55 @@ TEST(CheckerAgreesWithQor, OnTheProgramStartedForAnUnquotedPathWithABlank) {
   EXPECT_EQ(records[0].substr(0, records[0].find("\r\n")), "command line=" + command);
 }
 
+// For a "DDE-Service=" with a blank, the part qorcheck says qor.exe starts is
+// the part it starts, or none where it says none, beside a program named like
+// the part before the blank.
+TEST(CheckerAgreesWithQor, OnTheServerStartedForAValueWithABlank) {
+  PresentedWindows presented("qor.exe", "winxp");  // a release that scans and starts
+  ASSERT_TRUE(presented.ok());
+  TempDir dir;
+  const std::string stem = dir / ("Pro-" + std::to_string(GetCurrentProcessId()));
+  const StandIn shorter(stem + ".exe");
+  const StandIn server(stem + " gram\\srv.exe");
+  ASSERT_TRUE(shorter.placed() && server.placed());
+  const struct {
+    std::string service;
+    std::string named;  // what the hint says
+    std::string started;  // the record of the server's start, or the box's reason
+  } cases[] = {
+      {server.path() + " /dde",
+       "startet es auf diesem Rechner \"" + server.path() + "\" mit den Argumenten \"/dde\".",
+       StartRecord("\"" + server.path() + "\" /dde", "1,4")},
+      {stem + " gram\\fehlt.exe",
+       "kein Teil davon bis vor einem Leerzeichen oder bis zum Ende nennt auf diesem Rechner "
+       "ein Programm",
+       "Datei nicht gefunden"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.service);
+    const std::string job = DdeBlock(c.service, "QorNiemand", "KeinThema", "Feld", "Daten");
+    const JobCheck check = CheckJob(job);
+    ASSERT_EQ(check.blocks.size(), 1u);
+    ASSERT_EQ(check.blocks[0].hints.size(), 1u);
+    EXPECT_NE(check.blocks[0].hints[0].find(c.named), std::string::npos) << check.blocks[0].hints[0];
+    SetTrace(Trace::Off);
+    BoxAnswerer answerer("DDE-Export");
+    ASSERT_TRUE(RunJob(dir, job).finished);
+    const std::vector<SeenBox> boxes = answerer.Stop();
+    if (c.started == "Datei nicht gefunden") {
+      ASSERT_EQ(boxes.size(), 1u);
+      EXPECT_EQ(boxes[0].text, "DDE-Anwendung " + c.service + " " + c.started);
+    } else {
+      EXPECT_TRUE(boxes.empty());
+      const Lines records = StartRecords(server.path(), 1);
+      ASSERT_EQ(records.size(), 1u);
+      EXPECT_EQ(records[0].substr(0, records[0].find("\r\ncwd=")),
+                c.started.substr(0, c.started.find("\r\ncwd=")));
+    }
+  }
+  EXPECT_TRUE(ProcessesOf(shorter.path()).empty()) << "a program nobody named was started";
+}
+
 TEST(QorcheckProgram, ExitStatusTellsWhetherEveryBlockIsDelivered) {
   TempDir dir;
   const std::string good = dir / "gut.qor";

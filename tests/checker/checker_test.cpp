@@ -209,6 +209,43 @@ TEST(Checker, UnquotedProgramPathWithABlankNamesWhatWindowsStartsFirst) {
   }
 }
 
+// The hint for the server of a DDE block whose "DDE-Service=" is in line 3,
+// or "".
+std::string ServiceHint(const std::string& service) {
+  const JobCheck check = CheckJob(
+      Block("Ziel=DDE*\r\nDDE-Service=" + service + "*DDE-Server=S*DDE-Topic=T*DDE-Item=I*", "d"));
+  for (const std::string& hint : check.blocks.at(0).hints) {
+    if (hint.find("\"DDE-Service=\"") != std::string::npos) return hint;
+  }
+  return "";
+}
+
+// Away from Windows the checker cannot look for the program in a value with a
+// blank: it states the rule qor.exe follows.
+TEST(Checker, ServerValueQuotedRefusedOrTakenApartIsNamed) {
+  EXPECT_EQ(ServiceHint("C:\\Programme\\Bib Neu\\bestell.exe /dde"),
+            "\"DDE-Service=\" (Zeile 3, Spalte 1) nennt \"C:\\Programme\\Bib Neu\\bestell.exe "
+            "/dde\", mit Leerzeichen und nicht in Anf\374hrungszeichen: muss qor.exe den Server "
+            "starten, so startet es davon den l\344ngsten Teil bis vor einem Leerzeichen oder bis "
+            "zum Ende, der ein Programm nennt (ohne Verzeichnis \374ber den Suchpfad, \".exe\" "
+            "erg\344nzt), in Anf\374hrungszeichen, mit dem Rest als Argumenten; einen k\374rzeren "
+            "Teil nur, wenn der Wert dahinter nicht durch einen vorhandenen Ordner weitergeht. Nennt "
+            "kein Teil ein Programm, startet es nichts (\"Datei nicht gefunden\"). Welcher Teil das "
+            "ist, sagt qorcheck.exe auf dem Rechner des Auftrags.");
+  EXPECT_EQ(ServiceHint("\"C:\\Programme\\Bib Neu\\bestell.exe\" /dde"),
+            "Der Wert von \"DDE-Service=\" (Zeile 3, Spalte 1) steht in Anf\374hrungszeichen: "
+            "qor.exe gibt ihn Windows unver\344ndert als Befehlszeile. Der Wert als Ganzes ist kein "
+            "Programmpfad, also wird der Server nie als laufend erkannt: qor.exe startet ihn f\374r "
+            "jeden Block, wo es Server startet (Windows 95 bis XP).");
+  EXPECT_EQ(ServiceHint("C:\\srv.exe" + std::string(1, '\0')),
+            "Der Wert von \"DDE-Service=\" (Zeile 3, Spalte 1) enth\344lt ein NUL-Zeichen: muss "
+            "qor.exe den Server starten, so startet es nichts und meldet \"Dateiname oder -nummer "
+            "falsch\".");
+  for (const char* plain : {"C:\\Programme\\Bestell\\bestell.exe", "bestell.exe", "hulintern"}) {
+    EXPECT_EQ(ServiceHint(plain), "") << plain;
+  }
+}
+
 TEST(Checker, ReportEndsWithEveryProgramTheJobStarts) {
   const std::string job =
       Block(kFile + "\r\nExterner Programmaufruf=C:\\Tools\\v.exe a*", "eins") +

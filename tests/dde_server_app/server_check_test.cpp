@@ -4,6 +4,7 @@
 // second instance of itself, which runs the tests.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "box_answerer.h"
@@ -82,8 +83,60 @@ TEST_F(ServerCheck, MissingServerIsStartedAsItsPathWithoutFocus) {
   EXPECT_EQ(ProcessesOf(server.path()).size(), 1u);
   const Lines records = StartRecords(server.path(), 1);
   ASSERT_EQ(records.size(), 1u);
-  EXPECT_EQ(records[0], StartRecord("\"" + server.path() + "\"", "1,4"))
-      << "the path quoted, nothing added, SW_SHOWNOACTIVATE";
+  EXPECT_EQ(records[0], StartRecord(server.path(), "1,4"))
+      << "the path as it stands, nothing added, SW_SHOWNOACTIVATE";
+}
+
+// The command line a missing server is started with: a value the job quoted
+// as it stands; one with a blank taken apart, the longest part that names a
+// program quoted and the rest its arguments. Such a value is no program's
+// path, so it is never found running: every block starts it.
+TEST_F(ServerCheck, ValueWithABlankStartsItsProgramWithTheRestAsArguments) {
+  if (gExpectedCode == 0) GTEST_SKIP() << "no scan and no start on this release";
+  const std::string name = UniqueName("SrvZeile");
+  StandIn server(dir_ / name);
+  const std::string stem = server.path().substr(0, server.path().size() - 4);
+  const std::string pro = UniqueName("Pro");
+  StandIn shorter(dir_ / pro);
+  StandIn spaced(dir_ / (pro.substr(0, pro.size() - 4) + " gram\\" + UniqueName("Srv")));
+  ASSERT_TRUE(server.placed() && shorter.placed() && spaced.placed());
+  char oldPath[32767] = {};
+  GetEnvironmentVariableA("PATH", oldPath, sizeof oldPath);
+  SetEnvironmentVariableA("PATH", (dir_.path() + ";" + oldPath).c_str());
+  // A copy started with an argument records the file it names too.
+  const std::string withArguments = "file=<fehlt>";
+  const struct {
+    const char* row;
+    std::string value;
+    std::string record;
+    const StandIn& started;
+  } cases[] = {
+      {"quoted by the job", "\"" + server.path() + "\"",
+       StartRecord("\"" + server.path() + "\"", "1,4"), server},
+      {"with arguments", server.path() + " /dde  x",
+       StartRecord("\"" + server.path() + "\" /dde  x", "1,4") + withArguments, server},
+      {".exe implied", stem + " /dde", StartRecord("\"" + stem + "\" /dde", "1,4") + withArguments,
+       server},
+      {"a path with a blank and arguments", spaced.path() + " /dde",
+       StartRecord("\"" + spaced.path() + "\" /dde", "1,4") + withArguments, spaced},
+      {"a bare name with arguments, through PATH", name + " /dde",
+       StartRecord("\"" + name + "\" /dde", "1,4") + withArguments, server},
+  };
+  size_t fromServer = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.row);
+    const CheckRun first = Check(c.value);
+    const CheckRun second = Check(c.value);
+    EXPECT_TRUE(first.result && second.result);
+    EXPECT_TRUE(first.boxes.empty() && second.boxes.empty());
+    const size_t count = &c.started == &server ? (fromServer += 2) : 2;
+    const Lines records = StartRecords(c.started.path(), count);
+    ASSERT_EQ(records.size(), count) << "started by both blocks";
+    // The records of one copy come in no particular order.
+    EXPECT_EQ(std::count(records.begin(), records.end(), c.record), 2) << records.back();
+  }
+  SetEnvironmentVariableA("PATH", oldPath);
+  EXPECT_TRUE(ProcessesOf(shorter.path()).empty()) << "a program nobody named was started";
 }
 
 TEST_F(ServerCheck, PathWithABlankStartsThatFileAndNoShorterOne) {
@@ -178,7 +231,7 @@ TEST_F(ServerCheck, NameWithoutDirectoryIsFoundOnThePathAndStartedEveryTime) {
   EXPECT_TRUE(first.result);
   EXPECT_TRUE(second.result);
   EXPECT_TRUE(first.boxes.empty() && second.boxes.empty());
-  EXPECT_EQ(StartRecords(server.path(), 2), Lines(2, StartRecord("\"" + name + "\"", "1,4")));
+  EXPECT_EQ(StartRecords(server.path(), 2), Lines(2, StartRecord(name, "1,4")));
 
   const std::string missing = UniqueName("qor-nirgends");
   const CheckRun run = Check(missing);
@@ -188,19 +241,29 @@ TEST_F(ServerCheck, NameWithoutDirectoryIsFoundOnThePathAndStartedEveryTime) {
   EXPECT_EQ(run.trace, Lines{"DDE-Anwendung " + missing + " Datei nicht gefunden"});
 }
 
-// A NUL would cut the name short and a quotation mark would end the quoted
-// one early: either would start a file nobody named.
-TEST_F(ServerCheck, NameWithANulOrAQuotationMarkIsRefused) {
+// A NUL would cut the name short, and a value with a blank in which no part
+// names a program would be read by Windows up to each blank: either could
+// start a file nobody named.
+TEST_F(ServerCheck, NameWithANulOrWithoutAProgramInItIsRefused) {
   if (gExpectedCode == 0) GTEST_SKIP() << "no scan and no start on this release";
   StandIn named(dir_ / UniqueName("SrvKurz"));
   ASSERT_TRUE(named.placed());
-  for (const std::string& path :
-       {named.path() + std::string(1, '\0') + ".x", "\"" + named.path() + "\""}) {
-    const CheckRun run = Check(path);
+  const std::string stem = named.path().substr(0, named.path().size() - 4);
+  const struct {
+    std::string path;
+    const char* reason;
+  } cases[] = {
+      {named.path() + std::string(1, '\0') + ".x", "Dateiname oder -nummer falsch"},
+      {stem + " fehlt\\srv.exe /dde", "Datei nicht gefunden"},
+  };
+  // Behind the second, a folder: the value goes on through it.
+  ASSERT_TRUE(CreateDirectoryA((stem + " fehlt").c_str(), nullptr));
+  for (const auto& c : cases) {
+    const CheckRun run = Check(c.path);
     EXPECT_FALSE(run.result);
     ASSERT_EQ(run.boxes.size(), 1u);
     // A box shows its text up to a NUL.
-    const std::string message = "DDE-Anwendung " + path + " Dateiname oder -nummer falsch";
+    const std::string message = "DDE-Anwendung " + c.path + " " + c.reason;
     EXPECT_EQ(run.boxes[0].text, message.substr(0, message.find('\0')));
   }
   EXPECT_TRUE(ProcessesOf(named.path()).empty());

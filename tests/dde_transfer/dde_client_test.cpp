@@ -161,4 +161,59 @@ TEST(DdeClient, WhatAnOverduePokeCarriedIsFreedAtItsAnswerOrTheEnd) {
   }
 }
 
+// A server that serves every conversation from one window answers in the
+// order of the requests, however late: its refusal of block 1's poke and its
+// answer to block 1's end come during block 2's conversation, from the same
+// window, and answer block 1. Block 2 gets its own answers.
+TEST(DdeClient, LateAnswersFromAServersOnlyWindowAnswerTheEarlierBlock) {
+  TempDir dir;
+  TestServer server(dir, "QORROH", "Import",
+                    "--raw --refuse-poke --poke-delay 1500 --delayed-pokes 1");
+  ASSERT_TRUE(server.ready());
+  const std::string item = "Roh" + std::to_string(GetCurrentProcessId());
+  txtEXport.LinkTopic = "QORROH|Import";
+  txtEXport.LinkItem = item;
+  SetLinkMode(1);
+  ASSERT_EQ(DdeLastError.number, 0);
+  txtEXport.Text = "eins";
+  txtEXport.LinkTimeout = 5;  // half a second for the poke alone
+  LinkPoke();
+  txtEXport.LinkTimeout = 100;
+  EXPECT_EQ(DdeLastError.number, 286);
+  DdeLastError = QorError();
+  SetLinkMode(0);
+
+  // Another program's use of the item's name, which must outlive every
+  // answer: each answer's atom is deleted once.
+  const ATOM othersUse = GlobalAddAtomA(item.c_str());
+  SetLinkMode(1);
+  EXPECT_EQ(DdeLastError.number, 0) << "the answer to block 1's end ended block 2's conversation";
+  DdeLastError = QorError();
+  txtEXport.Text = "zwei";
+  LinkPoke();
+  EXPECT_EQ(DdeLastError.number, 285) << "block 2's poke is refused, not answered by block 1's";
+  DdeLastError = QorError();
+  SetLinkMode(0);
+  EXPECT_EQ(DdeLastError.number, 0);
+  // Block 2's initiate is sent while the server still sleeps over block 1's
+  // poke, and sent messages come before posted ones.
+  const std::string advised = "advstart\t" + item + "\t1\taccepted";
+  const Lines expected{"connect\tImport",
+                       advised,
+                       "poke\t" + item + "\t1\t" + Hex(std::string("eins", 5)),
+                       "connect\tImport",
+                       "disconnect",
+                       advised,
+                       "poke\t" + item + "\t1\t" + Hex(std::string("zwei", 5)),
+                       "advstop\t" + item + "\t1",
+                       "disconnect"};
+  server.WaitForRecords(expected);
+  EXPECT_EQ(server.Records(), expected);
+  ASSERT_TRUE(server.WaitUntilIdle());
+  DispatchMessages();
+  EXPECT_EQ(GlobalFindAtomA(item.c_str()), othersUse);
+  GlobalDeleteAtom(othersUse);
+  EXPECT_EQ(GlobalFindAtomA(item.c_str()), 0) << "no answer's atom is left";
+}
+
 }  // namespace

@@ -134,4 +134,29 @@ TEST(ReleaseAnswers, WithoutMoveFileExAHeldFileIsWrittenInPlace) {
   }
 }
 
+// Without MoveFileExA, a rename refused after the old file was deleted: the
+// file is written anew from the payload. When that write fails too, the file
+// it made goes, and with the old file deleted nothing of either remains.
+TEST(ReleaseAnswers, WithoutMoveFileExARenameRefusedAfterTheDeleteWritesTheFileAnew) {
+  const struct {
+    const char* plan;  // the trace is off: the first write fills the temporary file
+    const char* left;  // what the file holds afterwards, or "<none>"
+  } cases[] = {
+      {"MoveFileExA:1+=120;MoveFileA:1=32", "neue Liste"},
+      {"MoveFileExA:1+=120;MoveFileA:1=32;WriteFile:2=112", "<none>"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.plan);
+    TempDir dir;
+    const std::string target = dir / "liste.txt";
+    ASSERT_TRUE(WriteFileBytes(target, "alte Liste"));
+    ASSERT_TRUE(WriteFileBytes(dir / "job.qor", FileBlock(target, "neue Liste")));
+    SetTrace(Trace::Off);
+    ASSERT_TRUE(RunWithPlan(c.plan, dir / "job.qor").finished);
+    std::string content;
+    EXPECT_EQ(ReadFileBytes(target, content) ? content : "<none>", c.left);
+    EXPECT_EQ(Listing(dir / "~qor*"), Lines{}) << "no temporary file left";
+  }
+}
+
 }  // namespace

@@ -173,10 +173,13 @@ Outcome CheckFile(const Scene& scene, const std::string& before, const std::stri
 // left behind is known by the run that left it.
 std::string ItemOf(const Scene& scene) { return "Feld" + FileNameOf(scene.dir.path()); }
 
-// `others`: further programs the block may name as its server's.
-void DdeScene(Scene& scene, const std::string& service, const Lines& others = {}) {
+// `others`: further programs the block may name as its server's; `shape`:
+// further options of the test server.
+void DdeScene(Scene& scene, const std::string& service, const Lines& others = {},
+              const std::string& shape = "") {
   // The server sends data over the automatic link too, which Form1 answers.
-  scene.server = std::make_unique<TestServer>(scene.dir, kService, kTopic, "--advise-data Neu");
+  scene.server =
+      std::make_unique<TestServer>(scene.dir, kService, kTopic, "--advise-data Neu " + shape);
   scene.block = DdeBlock(service, kService, kTopic, ItemOf(scene), kPayload);
   scene.successLines = {kDataSent};
   const std::string program = scene.program ? scene.program->path() : service;
@@ -191,11 +194,10 @@ void DdeScene(Scene& scene, const std::string& service, const Lines& others = {}
   };
 }
 
-Outcome CheckDde(const Scene& scene) {
+// What the test server received: the block's payload, and no other poke.
+Outcome PokesReceived(const Scene& scene) {
   Outcome outcome;
   if (!scene.server->ready()) return {false, {"test server did not start"}, std::nullopt};
-  // qor.exe has ended: what it sent is there or on its way.
-  if (!scene.server->Records().empty()) scene.server->WaitUntilIdle(5000);
   const std::string poke =
       "poke\t" + ItemOf(scene) + "\t1\t" + Hex(std::string(kPayload) + std::string(1, 0));
   for (const std::string& record : scene.server->Records()) {
@@ -204,6 +206,22 @@ Outcome CheckDde(const Scene& scene) {
     else if (record.rfind("poke", 0) == 0)
       outcome.problems.push_back("wrong poke: " + record);
   }
+  return outcome;
+}
+
+Outcome CheckDde(const Scene& scene) {
+  // qor.exe has ended: what it sent is there or on its way.
+  if (!scene.server->Records().empty()) scene.server->WaitUntilIdle(5000);
+  return PokesReceived(scene);
+}
+
+// A server that never answers the poke, and hangs there: the block fails by
+// its time-out.
+Outcome CheckUnanswered(const Scene& scene) {
+  scene.server->Kill();
+  Outcome outcome = PokesReceived(scene);
+  outcome.delivered = false;
+  outcome.trace = Lines{"<failure>"};
   return outcome;
 }
 
@@ -245,6 +263,8 @@ struct Job {
   // Prepares the scene: the state before the run and the block.
   std::function<void(Scene&)> prepare;
   std::function<Outcome(const Scene&)> check;
+  // Run only when named with --job: each of its runs waits out a time-out.
+  bool onlyWhenNamed = false;
 };
 
 const std::string kOldFile = kOld;
@@ -312,6 +332,12 @@ const Job kJobs[] = {
      },
      CheckClipboard},
     {"dde-running-server", [](Scene& s) { DdeScene(s, TestServer::ExePath()); }, CheckDde},
+    // One window serving every conversation, with DDE messages alone; its
+    // link data asks for an acknowledgement.
+    {"dde-raw-server", [](Scene& s) { DdeScene(s, TestServer::ExePath(), {}, "--raw"); },
+     CheckDde},
+    {"dde-silent-server", [](Scene& s) { DdeScene(s, TestServer::ExePath(), {}, "--poke-hang"); },
+     CheckUnanswered, true},
     {"dde-server-started",
      [](Scene& s) {
        s.program = std::make_unique<StandIn>(s.dir / UniqueName("DdeSrv"));
@@ -586,7 +612,7 @@ int main(int argc, char** argv) {
   PresentedWindows presented("qor_faults.exe", "winxp");
   const DWORD start = GetTickCount();
   for (const Job& job : kJobs) {
-    if (!onlyJob.empty() && onlyJob != job.name) continue;
+    if (onlyJob.empty() ? job.onlyWhenNamed : onlyJob != job.name) continue;
     if (!onePlan.empty()) {
       Try(sweep, job, onePlan, pinned);
       continue;

@@ -1,7 +1,8 @@
 // Runs the checker over arbitrary job text, verdicts and report, and checks
 // what must hold for any input: every verdict points at what it names, a job
 // that passes delivers every block it holds, and the report has a heading for
-// every block and the result line.
+// every block and the result line. A server's command line taken apart holds
+// the whole value, with only the part named as the program quoted.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 #include "job_parser.h"
 #include "program_calls.h"
 #include "qor_state.h"
+#include "server_command_line.h"
 
 namespace {
 
@@ -71,6 +73,34 @@ void CheckProgramHint(std::string_view command) {
   Require(command.find_first_not_of(" \t", blank) != std::string_view::npos);
 }
 
+// A made-up machine on which every part with an even length names a program
+// and every text with a backslash in its last four characters a folder.
+bool EvenLength(const std::string& name) { return name.size() % 2 == 0; }
+bool BackslashNearItsEnd(const std::string& path) {
+  return path.find('\\', path.size() < 4 ? 0 : path.size() - 4) != std::string::npos;
+}
+const ProgramFiles kMadeUp{EvenLength, BackslashNearItsEnd};
+
+void CheckServerCommand(std::string_view value) {
+  const ServerCommand command = ServerCommandFor(value, kMadeUp);
+  Require((command.start == ServerStart::kRefused) ==
+          (value.find('\0') != std::string_view::npos));
+  if (!command.found) {
+    Require(command.start != ServerStart::kAsWritten);
+    return;
+  }
+  if (command.start == ServerStart::kAsWritten) {
+    Require(command.commandLine == value);
+    return;
+  }
+  const std::string& program = command.program;
+  Require(!program.empty() && program.size() <= 259 && program.find('"') == std::string::npos);
+  Require(value.substr(0, program.size()) == program);
+  const std::string_view rest = value.substr(program.size());
+  Require(rest.empty() || rest[0] == ' ' || rest[0] == '\t');
+  Require(command.commandLine == "\"" + program + "\"" + std::string(rest));
+}
+
 }  // namespace
 
 // "hulintern" leads to the companion, or, on jobs of odd length, nowhere, as
@@ -79,11 +109,16 @@ void LocateCompanionPath() {
   if (JobText.size() % 2 == 0) JobBlock.DdeService = "C:\\Bib\\bin\\dravo.exe";
 }
 
+// The checker looks a server's command line up on the made-up machine, or,
+// on jobs of odd length, states the rule, as where no Windows is at hand.
+const ProgramFiles* ThisMachinesFiles() { return JobText.size() % 2 == 0 ? &kMadeUp : nullptr; }
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
   const JobCheck check = CheckJob(text);
   CheckVerdicts(check);
   CheckReport(check, FormatCheck(check, "auftrag.qor"));
   CheckProgramHint(text);
+  CheckServerCommand(text);
   return 0;
 }

@@ -10,7 +10,10 @@
 //   --refuse-poke          refuse every poke
 //   --busy-poke            answer every poke with "busy"
 //   --poke-delay MS        answer every poke MS milliseconds late
+//   --delayed-pokes N      only the first N pokes late
 //   --poke-hang            never answer a poke
+//   --raw                  DDE messages instead of the library, one window
+//                          serving every conversation (dde_test_server_raw.cpp)
 // Record lines (tab-separated): "ready", "connect-asked SERVICE TOPIC",
 // "connect TOPIC", "advstart ITEM FORMAT accepted|refused", "advstop ITEM
 // FORMAT", "poke ITEM FORMAT HEXBYTES", "advdata ITEM", "disconnect" and
@@ -22,30 +25,11 @@
 #include <cstdlib>
 #include <string>
 
+#include "dde_test_server_app.h"
 #include "job_text.h"
 
-namespace {
-
-struct Options {
-  std::string service;
-  std::string topic;
-  std::string log;
-  bool refuseAdvise = false;
-  DWORD adviseDelayMs = 0;
-  std::string adviseData;
-  bool refusePoke = false;
-  bool busyPoke = false;
-  DWORD pokeDelayMs = 0;
-  bool pokeHang = false;
-};
-
 Options options;
-DWORD instance = 0;
-HSZ serviceName = nullptr;
-HSZ topicName = nullptr;
-HSZ advisedItem = nullptr;
 bool activity = false;
-constexpr UINT kSendAdviseData = WM_APP + 1;
 
 void Record(const std::string& line) {
   HANDLE file = CreateFileA(options.log.c_str(), FILE_APPEND_DATA,
@@ -57,6 +41,22 @@ void Record(const std::string& line) {
   WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
   CloseHandle(file);
 }
+
+void AwaitPokeAnswer() {
+  static unsigned pokes = 0;
+  if (options.pokeHang) {
+    for (;;) Sleep(INFINITE);
+  }
+  if (options.pokeDelayMs > 0 && pokes++ < options.delayedPokes) Sleep(options.pokeDelayMs);
+}
+
+namespace {
+
+DWORD instance = 0;
+HSZ serviceName = nullptr;
+HSZ topicName = nullptr;
+HSZ advisedItem = nullptr;
+constexpr UINT kSendAdviseData = WM_APP + 1;
 
 std::string Name(HSZ hsz) {
   char buffer[512] = {};
@@ -102,10 +102,7 @@ HDDEDATA CALLBACK Callback(UINT type, UINT format, HCONV, HSZ hsz1, HSZ hsz2, HD
         DdeGetData(data, reinterpret_cast<BYTE*>(&bytes[0]), static_cast<DWORD>(bytes.size()), 0);
       }
       Record("poke\t" + Name(hsz2) + "\t" + std::to_string(format) + "\t" + jobtext::Hex(bytes));
-      if (options.pokeHang) {
-        for (;;) Sleep(INFINITE);
-      }
-      if (options.pokeDelayMs > 0) Sleep(options.pokeDelayMs);
+      AwaitPokeAnswer();
       if (options.refusePoke) return reinterpret_cast<HDDEDATA>(DDE_FNOTPROCESSED);
       if (options.busyPoke) return reinterpret_cast<HDDEDATA>(DDE_FBUSY);
       return reinterpret_cast<HDDEDATA>(DDE_FACK);
@@ -140,8 +137,12 @@ bool ParseOptions(int argc, char** argv) {
       options.busyPoke = true;
     } else if (a == "--poke-delay" && hasValue) {
       options.pokeDelayMs = std::strtoul(argv[++i], nullptr, 10);
+    } else if (a == "--delayed-pokes" && hasValue) {
+      options.delayedPokes = std::strtoul(argv[++i], nullptr, 10);
     } else if (a == "--poke-hang") {
       options.pokeHang = true;
+    } else if (a == "--raw") {
+      options.raw = true;
     } else {
       return false;
     }
@@ -151,11 +152,20 @@ bool ParseOptions(int argc, char** argv) {
 
 }  // namespace
 
+bool NextMessage(MSG& message) {
+  if (!PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE) && activity) {
+    activity = false;
+    Record("idle");
+  }
+  return GetMessageA(&message, nullptr, 0, 0) > 0;
+}
+
 int main(int argc, char** argv) {
   if (!ParseOptions(argc, argv)) {
     std::fprintf(stderr, "usage: qor_dde_test_server --service S --topic T --log FILE [...]\n");
     return 2;
   }
+  if (options.raw) return ServeRaw();
   if (DdeInitializeA(&instance, Callback,
                      APPCLASS_STANDARD | CBF_SKIP_REGISTRATIONS | CBF_SKIP_UNREGISTRATIONS,
                      0) != DMLERR_NO_ERROR) {
@@ -167,15 +177,7 @@ int main(int argc, char** argv) {
   Record("ready");
 
   MSG message;
-  for (;;) {
-    if (!PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) {
-      if (activity) {
-        activity = false;
-        Record("idle");
-      }
-    }
-    const BOOL got = GetMessageA(&message, nullptr, 0, 0);
-    if (got <= 0) break;
+  while (NextMessage(message)) {
     if (message.hwnd == nullptr && message.message == kSendAdviseData) {
       DdePostAdvise(instance, topicName, advisedItem);
       continue;

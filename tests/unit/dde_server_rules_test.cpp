@@ -4,6 +4,9 @@
 
 #include <cctype>
 #include <cstring>
+#include <set>
+
+#include "server_command_line.h"
 
 namespace {
 
@@ -147,4 +150,87 @@ TEST(PathComparison, OneSoughtPathForAWholeScan) {
       << "what an earlier comparison left is not part of the next";
 }
 
+// The files and folders of a made-up machine. A name without a directory is
+// looked for in C:\Windows; ".exe" is tried where the last part has none.
+std::set<std::string> programs;
+std::set<std::string> folders;
+
+bool MadeUpProgram(const std::string& name) {
+  const std::string path = name.find('\\') == std::string::npos ? "C:\\Windows\\" + name : name;
+  const size_t dot = path.find('.', path.find_last_of('\\') + 1);
+  return programs.count(path) > 0 || (dot == std::string::npos && programs.count(path + ".exe") > 0);
+}
+
+bool MadeUpFolder(const std::string& path) { return folders.count(path) > 0; }
+
+TEST(ServerCommandLine, QuotedOrWithoutBlankAsWrittenElseTheLongestPartThatNamesAProgram) {
+  programs = {"C:\\Lieferung\\srv.exe", "C:\\Program.exe", "C:\\Program Files\\App\\app.exe",
+              "C:\\Windows\\srv.exe", "C:\\Tools\\my.exe", "C:\\a b\\c d\\e.exe",
+              "C:\\Tools\\viewer.exe", "C:\\" + std::string(256, 'a'),
+              "C:\\" + std::string(257, 'b')};
+  folders = {"C:\\Program Files", "C:\\Program Files\\App", "C:\\Tools\\my app", "C:\\a b",
+             "C:\\a b\\c d"};
+  const std::string none = "<none>";
+  const struct {
+    std::string value;
+    std::string commandLine;  // <none>: nothing is started
+    std::string arguments;
+    const char* why;
+  } cases[] = {
+      {"C:\\Lieferung\\srv.exe", "C:\\Lieferung\\srv.exe", "", "without a blank: unchanged"},
+      {"srv", "srv", "", "a bare name too: Windows finds it"},
+      {"C:\\fehlt\\srv.exe", "C:\\fehlt\\srv.exe", "", "unchanged, whether it exists or not"},
+      {"\"C:\\Programme\\Lieferung\\srv.exe\"", "\"C:\\Programme\\Lieferung\\srv.exe\"", "",
+       "quoted by the job: unchanged"},
+      {"\"C:\\Program Files\\App\\app.exe\" /dde", "\"C:\\Program Files\\App\\app.exe\" /dde", "",
+       "quoted, with arguments: unchanged"},
+      {"C:\\Lieferung\\srv.exe /dde", "\"C:\\Lieferung\\srv.exe\" /dde", "/dde",
+       "a program and its argument"},
+      {"C:\\Lieferung\\srv.exe  /a\t/b", "\"C:\\Lieferung\\srv.exe\"  /a\t/b", "/a\t/b",
+       "the rest as it stands"},
+      {"C:\\Lieferung\\srv.exe\t/dde", "\"C:\\Lieferung\\srv.exe\"\t/dde", "/dde",
+       "a tab is a blank"},
+      {"C:\\Lieferung\\srv /dde", "\"C:\\Lieferung\\srv\" /dde", "/dde", ".exe implied"},
+      {"srv.exe /dde", "\"srv.exe\" /dde", "/dde", "a bare name on the search path"},
+      {"C:\\Program Files\\App\\app.exe /dde", "\"C:\\Program Files\\App\\app.exe\" /dde",
+       "/dde", "the longest part, never C:\\Program.exe"},
+      {"C:\\Program Files\\App\\app.exe", "\"C:\\Program Files\\App\\app.exe\"", "",
+       "a path with a blank, quoted"},
+      {"C:\\Program Files\\App\\fehlt.exe /dde", none, "",
+       "C:\\Program.exe is passed over: the value goes on through C:\\Program Files"},
+      {"C:\\Program Neu\\fehlt.exe", "\"C:\\Program\" Neu\\fehlt.exe", "Neu\\fehlt.exe",
+       "no folder C:\\Program Neu: the shorter part is the program"},
+      {"C:\\Tools\\my app", none, "", "a folder is no program, and my.exe is passed over"},
+      {"C:\\a b\\c d\\e.exe x", "\"C:\\a b\\c d\\e.exe\" x", "x", "two blanks in the path"},
+      {"C:\\Tools\\viewer C:\\a b.txt", "\"C:\\Tools\\viewer\" C:\\a b.txt", "C:\\a b.txt",
+       "an argument with a drive of its own"},
+      {"C:\\fehlt\\a b", none, "", "no part names a program"},
+      {"C:\\Lieferung\\srv.exe\"x /dde", none, "", "a quotation mark is in no file name"},
+      {"C:\\" + std::string(256, 'a') + " x", "\"C:\\" + std::string(256, 'a') + "\" x", "x",
+       "a part of 259 characters"},
+      {"C:\\" + std::string(257, 'b') + " x", none, "", "longer than a program path can be"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    const ServerCommand command = ServerCommandFor(c.value, {MadeUpProgram, MadeUpFolder});
+    EXPECT_EQ(command.found ? command.commandLine : none, c.commandLine) << c.value;
+    EXPECT_EQ(command.arguments, c.arguments);
+    EXPECT_NE(command.start, ServerStart::kRefused);
+  }
+  const ServerCommand nul =
+      ServerCommandFor("C:\\Lieferung\\srv.exe" + std::string(1, '\0') + " x", {MadeUpProgram, MadeUpFolder});
+  EXPECT_EQ(nul.start, ServerStart::kRefused);
+  EXPECT_FALSE(nul.found);
+  EXPECT_EQ(ServerStartOf(std::string("\"a\"\0", 4)), ServerStart::kRefused) << "quoted too";
+}
+
+TEST(ServerCommandLine, PartsEndBeforeABlankOrAtTheEndLongestFirst) {
+  using Parts = std::vector<std::string_view>;
+  EXPECT_EQ(ProgramParts("a b  c"), (Parts{"a b  c", "a b", "a"}));
+  EXPECT_EQ(ProgramParts("a b\t"), (Parts{"a b", "a"})) << "not the whole value with its blank";
+  EXPECT_EQ(ProgramParts("\ta"), (Parts{"\ta"})) << "no empty part";
+  EXPECT_EQ(ProgramParts(std::string(300, 'x')), Parts{});
+}
+
 }  // namespace
+

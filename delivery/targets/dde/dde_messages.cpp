@@ -22,10 +22,21 @@ uint32_t TimeoutMs() { return LinkTimeoutMs(txtEXport.LinkTimeout); }
 
 enum class Answer { Ack, TimedOut, Closed };
 
+// Room for one more overdue request, and for remembering the conversation
+// should it end with answers owed, made before a request is posted: once it
+// is, its memory may be the server's and its atom travels with it, and
+// nothing may be thrown before they are in the conversation's keeping.
+// Throws std::bad_alloc.
+void MakeRoomForOverdue() {
+  Conversation.overdue.reserve(Conversation.overdue.size() + 1);
+  MakeRoomForEndedConversation();
+}
+
 // Waits for the server's WM_DDE_ACK to the request just posted with `item`
 // and `memory`; its status word is then in Conversation.ackStatus. Without an
 // answer in time the request is overdue: the conversation keeps the memory
-// and the atom until the answer comes or the conversation ends.
+// and the atom until the answer comes or the conversation ends, in the room
+// made before the request was posted.
 Answer AwaitAck(ATOM item, HGLOBAL memory) {
   Conversation.awaitingAck = true;
   Conversation.ackArrived = false;
@@ -90,7 +101,7 @@ bool Initiate(HWND form, const std::string& application, const std::string& topi
   windows.reserve(kWindowRoom);
   qor::api::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
 
-  SettleOverdueRequests();
+  SettleOverdueRequests(false);
   Conversation = ConversationRecord();
   Conversation.initiating = true;
   const uint32_t start = qor::api::GetTickCount();
@@ -117,6 +128,7 @@ bool Initiate(HWND form, const std::string& application, const std::string& topi
 
 int16_t HandOverAndAwait(HWND form, UINT message, qor::UniqueGlobal& memory,
                          const std::string& item) {
+  MakeRoomForOverdue();
   const ATOM posted = PostWithItem(form, message, reinterpret_cast<UINT_PTR>(memory.get()), item);
   if (posted == 0) return kNoAnswer;
   switch (AwaitAck(posted, memory.get())) {
@@ -139,18 +151,31 @@ int16_t HandOverAndAwait(HWND form, UINT message, qor::UniqueGlobal& memory,
 }
 
 void EndConversation(HWND form) {
+  bool endUnanswered = false;
   if (form != nullptr && Conversation.server != nullptr && !Conversation.closedByServer) {
     if (Conversation.adviseActive && !Conversation.serverSilent) {
-      const ATOM posted = PostWithItem(form, WM_DDE_UNADVISE, CF_TEXT, Conversation.advisedItem);
+      // Without room for its answer the link is not ended apart: the end of
+      // the conversation ends it too.
+      bool room = false;
+      try {
+        MakeRoomForOverdue();
+        room = true;
+      } catch (const std::exception&) {
+      }
+      const ATOM posted =
+          room ? PostWithItem(form, WM_DDE_UNADVISE, CF_TEXT, Conversation.advisedItem) : 0;
       if (posted != 0) AwaitAck(posted, nullptr);
     }
     Conversation.awaitingTerminate = true;
     if (qor::api::PostMessageA(Conversation.server, WM_DDE_TERMINATE,
-                               reinterpret_cast<WPARAM>(form), 0) &&
-        !Conversation.serverSilent && !Conversation.closedByServer) {
-      PumpMessagesUntil([] { return Conversation.terminateArrived; }, TimeoutMs());
+                               reinterpret_cast<WPARAM>(form), 0)) {
+      if (!Conversation.serverSilent && !Conversation.closedByServer) {
+        PumpMessagesUntil([] { return Conversation.terminateArrived; }, TimeoutMs());
+      }
+      // A server that ended it meanwhile was answered and answers no more.
+      endUnanswered = !Conversation.terminateArrived && !Conversation.closedByServer;
     }
   }
-  SettleOverdueRequests();
+  SettleOverdueRequests(endUnanswered);
   Conversation = ConversationRecord();
 }

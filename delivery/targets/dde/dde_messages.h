@@ -33,7 +33,8 @@ inline constexpr int16_t kNoAnswer = -1;
 // could not be posted (the memory stays), when no answer came in time (the
 // conversation keeps the memory until the late answer or its end, then frees
 // it unless the server accepted) or the server ended the conversation (the
-// server frees it); DdeLastError says which.
+// server frees it); DdeLastError says which. Throws std::bad_alloc, before
+// anything is posted, when there is no memory to keep the request overdue.
 int16_t HandOverAndAwait(HWND form, UINT message, qor::UniqueGlobal& memory,
                          const std::string& item);
 

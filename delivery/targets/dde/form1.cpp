@@ -36,20 +36,32 @@ void OnInitiateAck(HWND form, HWND server, LPARAM lParam) {
   }
 }
 
-// Servers of ended conversations, each with how many of its late answers
-// still carry an item atom deleted when the conversation ended.
-struct SettledAnswers {
+// Ended conversations whose server still owes answers, oldest first: how many
+// acknowledgements carry an item atom deleted when the conversation ended,
+// and whether the answer to its end is still to come. A server answers in the
+// order of the requests, so from a window that serves every conversation
+// these come before anything of a later conversation with it.
+struct EndedConversation {
   HWND server;
-  size_t count;
+  size_t acks;
+  bool terminate;
 };
-std::vector<SettledAnswers> settledAnswers;
+std::vector<EndedConversation> endedConversations;
 
-bool TakeSettledAnswer(HWND from) {
-  for (SettledAnswers& settled : settledAnswers) {
-    if (settled.server == from && settled.count > 0) {
-      --settled.count;
-      return true;
+// Whether an answer from `from` (its answer to an end, or an acknowledgement)
+// belongs to an ended conversation; that answer is then taken off. After the
+// answer to its end nothing more of that conversation comes.
+bool TakeEndedAnswer(HWND from, bool terminate) {
+  for (auto ended = endedConversations.begin(); ended != endedConversations.end(); ++ended) {
+    if (ended->server != from || (terminate ? !ended->terminate : ended->acks == 0)) continue;
+    if (terminate) {
+      ended->terminate = false;
+      ended->acks = 0;
+    } else {
+      --ended->acks;
     }
+    if (ended->acks == 0 && !ended->terminate) endedConversations.erase(ended);
+    return true;
   }
   return false;
 }
@@ -59,13 +71,11 @@ void OnAck(HWND from, LPARAM lParam) {
   UINT_PTR item = 0;
   qor::api::UnpackDDElParam(WM_DDE_ACK, lParam, &status, &item);
   qor::api::FreeDDElParam(WM_DDE_ACK, lParam);
-  if (from != Conversation.server) {
-    // A conversation given up already: its atom is deleted, unless that was
-    // done when the conversation ended.
-    if (!TakeSettledAnswer(from)) DeleteAtomValue(item);
-    return;
-  }
+  // The answer to a request of an ended conversation, whose atom was deleted
+  // when it ended; the window may serve the current conversation as well.
+  if (TakeEndedAnswer(from, false)) return;
   DeleteAtomValue(item);
+  if (from != Conversation.server) return;
   if (!Conversation.overdue.empty()) {
     // The late answer to a request given up on: refused, its memory is ours
     // to free; accepted, the server's.
@@ -108,9 +118,13 @@ void OnData(HWND form, HWND from, LPARAM lParam) {
     }
   }
   bool itemPassedOn = false;
-  if (ackRequested) {
-    const LPARAM ack =
-        qor::api::ReuseDDElParam(lParam, WM_DDE_DATA, WM_DDE_ACK, kPositiveAck, item);
+  // Without an acknowledgement the packed lParam is freed here. Repacking it
+  // takes memory of the system's; without it the data stays unanswered, as
+  // when the post fails.
+  const LPARAM ack = ackRequested ? qor::api::ReuseDDElParam(lParam, WM_DDE_DATA, WM_DDE_ACK,
+                                                             kPositiveAck, item)
+                                  : 0;
+  if (ack != 0) {
     itemPassedOn = qor::api::PostMessageA(from, WM_DDE_ACK, reinterpret_cast<WPARAM>(form), ack);
     if (!itemPassedOn) qor::api::FreeDDElParam(WM_DDE_ACK, ack);
   } else {
@@ -123,7 +137,8 @@ void OnData(HWND form, HWND from, LPARAM lParam) {
 }
 
 void OnTerminate(HWND form, HWND from) {
-  if (from != Conversation.server) return;  // the answer to a conversation ended before
+  if (TakeEndedAnswer(from, true)) return;  // the answer to a conversation ended before
+  if (from != Conversation.server) return;
   if (Conversation.awaitingTerminate) {
     Conversation.terminateArrived = true;
     return;
@@ -157,19 +172,16 @@ LRESULT CALLBACK Form1Procedure(HWND window, UINT message, WPARAM wParam, LPARAM
 
 }  // namespace
 
-void SettleOverdueRequests() {
-  if (Conversation.overdue.empty()) return;
+void MakeRoomForEndedConversation() { endedConversations.reserve(endedConversations.size() + 1); }
+
+void SettleOverdueRequests(bool endUnanswered) {
+  if (Conversation.overdue.empty() && !endUnanswered) return;
   // Without memory to remember the atoms deleted, they are left: deleting
-  // one twice could take it from another program.
+  // one twice could take it from another program. The room is made before
+  // the requests are posted, so this is rare.
   bool remembered = false;
   try {
-    auto settled = settledAnswers.begin();
-    while (settled != settledAnswers.end() && settled->server != Conversation.server) ++settled;
-    if (settled == settledAnswers.end()) {
-      settledAnswers.push_back({Conversation.server, Conversation.overdue.size()});
-    } else {
-      settled->count += Conversation.overdue.size();
-    }
+    endedConversations.push_back({Conversation.server, Conversation.overdue.size(), endUnanswered});
     remembered = true;
   } catch (const std::exception&) {
   }

@@ -39,9 +39,15 @@ struct ConversationRecord {
 
 extern ConversationRecord Conversation;
 
+// Room for remembering one more ended conversation whose server still owes
+// answers, made before requests are posted. Throws std::bad_alloc.
+void MakeRoomForEndedConversation();
+
 // Frees what the overdue requests of Conversation carried, before it ends:
-// their answers, should they still come, carry atoms deleted here already.
-void SettleOverdueRequests();
+// their answers, should they still come, carry atoms deleted here already,
+// and are told from the answers of a later conversation with the same window
+// by their order. `endUnanswered`: the server has not yet answered the end.
+void SettleOverdueRequests(bool endUnanswered);
 
 // Form1's window, created on first use and tried again after a failure; null
 // when it cannot be created, with `failure` (when given) saying why.

@@ -17,3 +17,9 @@ bool EnsureDdeServerRunning(const std::string& path);
 
 // 1 to 3 Windows 95, 98, Me; 4 to 6 NT 4.0, 2000, XP; 0 any other release.
 int16_t GetWindowsVersionCode();
+
+// The files and folders of this machine, as a server's command line is taken
+// apart against them (server_command_line.h). Null in a checker built away
+// from Windows, which has none to look at.
+struct ProgramFiles;
+const ProgramFiles* ThisMachinesFiles();

@@ -10,6 +10,7 @@
 #include "message_pump.h"
 #include "process_scan.h"
 #include "qor_state.h"
+#include "server_command_line.h"
 #include "texts.h"
 #include "trace_log.h"
 #include "win_api.h"
@@ -35,21 +36,24 @@ void ReportFailure(const std::string& path, const QorError& failure) {
   }
 }
 
-// Starts the program file `path` names, shown without taking the focus, and
-// does not wait for it. The path goes to Windows as a command line in
-// quotation marks, with no application name: the quotation marks keep an
-// unquoted C:\Program Files\... from starting C:\Program.exe first, and a
-// name without a directory is still looked for where a shell looks (the
-// program's directory, the current directory, the system folders, PATH).
-// The program gets its own quoted path as its command line.
+// Starts the program `path` names, shown without taking the focus, and does
+// not wait for it. A value the job quoted, and one without a blank, go to
+// Windows as they stand: a name without a directory is looked for where
+// Windows looks (the program's directory, the current directory, the system
+// folders, PATH). One with a blank is taken apart here, so that no shorter
+// program than the one meant starts (server_command_line.h); where no part of
+// it names a program it is not handed over at all.
 bool StartServer(const std::string& path, QorError& failure) {
-  // A NUL would end the name early, and a quotation mark would end the quoted
-  // name: either way Windows would start another file.
-  if (path.find_first_of(std::string_view("\0\"", 2)) != std::string::npos) {
+  const ServerCommand command = ServerCommandFor(path, *ThisMachinesFiles());
+  if (command.start == ServerStart::kRefused) {
     failure = ErrorFromNumber(qor_errors::kBadFileName);
     return false;
   }
-  const DWORD error = StartDetachedProcess(nullptr, "\"" + path + "\"", SW_SHOWNOACTIVATE, 0);
+  if (!command.found) {
+    failure = ErrorFromNumber(qor_errors::kFileNotFound);
+    return false;
+  }
+  const DWORD error = StartDetachedProcess(nullptr, command.commandLine, SW_SHOWNOACTIVATE, 0);
   if (error != NO_ERROR) {
     failure = ErrorFromWin32(error);
     return false;
