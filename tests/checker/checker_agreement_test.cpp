@@ -105,9 +105,10 @@ TEST(CheckerAgreesWithQor, OnEveryKindOfMistake) {
     return Header("Ziel=Datei*\r\nDateiname=" + d / "a.txt" + "\r\n*") + Data("eins") +
            FileHeader(d, "b.txt") + Data("zwei");
   });
-  ExpectAgreement("a file name ending in a backslash", [](const TempDir& d) {
+  ExpectAgreement("file names ending in a separator", [](const TempDir& d) {
     return Header("Ziel=Datei*\r\nDateiname=" + d / "neu\\" + "*") + Data("eins") +
-           FileHeader(d, "b.txt") + Data("zwei");
+           Header("Ziel=Datei*\r\nDateiname=" + d / "neu2/" + "*") + Data("zwei") +
+           FileHeader(d, "b.txt") + Data("drei");
   });
   ExpectAgreement("file names with characters Windows refuses", [](const TempDir& d) {
     std::string job;
