@@ -52,7 +52,7 @@ void CheckRecorder::HeaderParsed(int32_t position, int32_t next, bool valid) {
   v.block = JobBlock;
   v.lookups = std::move(lookups);
   if (valid) {
-    JudgeReadHeader(v);
+    // What the entries read do is judged once the block's fate is known.
     if (next > 0) NoteHeadersInside(v, markerAt + 1, next, false);
   } else {
     // The parse was cut short: only a lack of memory does that.
@@ -66,7 +66,7 @@ void CheckRecorder::HeaderParsed(int32_t position, int32_t next, bool valid) {
 void CheckRecorder::HeaderUnterminated() {
   BlockVerdict& v = check_.blocks.back();
   v.reason = kHeaderEndMissing;
-  if (!v.fileNotWritable.empty()) v.hints.push_back(v.fileNotWritable);
+  JudgeReadHeader(v);
   check_.ending = kEndsAtUnterminatedHeader;
   check_.endsEarly = true;
 }
@@ -75,8 +75,7 @@ void CheckRecorder::DataParsed(int32_t position, int32_t next, bool deliver) {
   BlockVerdict& v = check_.blocks.back();
   const int32_t dataMarker = FindFrom(JobText, kDataStart, position);
   v.handedOver = deliver;
-  // A block that is not handed over still names a file it could never write.
-  if (!deliver && !v.fileNotWritable.empty()) v.hints.push_back(v.fileNotWritable);
+  JudgeReadHeader(v);
   if (dataMarker == 0) {
     v.reason = kNoDataSection;
     return;

@@ -34,19 +34,24 @@ class HeaderDiagnosis {
   }
 
   void JudgeRead() {
+    // The file name first: what an append entry not read means depends on it.
+    for (const KeyRead& r : v_.lookups) {
+      if (r.found != 0 && r.key == "Dateiname=") FileName(r);
+    }
+    // A block that is not handed over still names a file it could never write.
+    if (!v_.handedOver && !v_.fileNotWritable.empty()) v_.hints.push_back(v_.fileNotWritable);
     for (size_t i = 0; i < v_.lookups.size(); ++i) {
       const KeyRead& r = v_.lookups[i];
+      if (r.key == "DDE-Service=") v_.namesCompanion = r.value == "hulintern";
       if (r.found == 0) {
         NotReached(i);
-      } else if (r.key == "Dateiname=") {
-        FileName(r);
       } else if (r.key == "Anhaengen=") {
         AppendValue(r);
-      } else if (r.key != "Ziel=" && HasLineBreak(r.value)) {
-        Unworkable(LineBreakInRead(r.key, Where(r.found)));
+      } else if (r.key == "Externer Programmaufruf=") {
+        Program(r);
+      } else if (r.key != "Ziel=" && r.key != "Dateiname=") {
+        LineBreak(r);
       }
-      if (r.found != 0 && r.key == "Externer Programmaufruf=") UnquotedProgram(r);
-      if (r.key == "DDE-Service=") v_.namesCompanion = r.value == "hulintern";
     }
   }
 
@@ -90,10 +95,12 @@ class HeaderDiagnosis {
     return EntryInOtherCase(key, Where(static_cast<int32_t>(near) + 1), h_.substr(near, key.size()));
   }
 
-  // What an optional entry would have done: nothing of it happens.
+  // What an optional entry would have done: nothing of it happens. Only a
+  // block that reaches its target replaces a file or empties the clipboard.
   std::string_view WithoutIt(std::string_view key) const {
     if (key == "Externer Programmaufruf=") return kNoProgramStarted;
     if (key != "Anhaengen=") return {};
+    if (!v_.handedOver || !v_.fileNotWritable.empty()) return kAppendStaysOff;
     return v_.block.TargetCode == TargetClipboard ? kClipboardEmptied : kFileReplaced;
   }
 
@@ -138,8 +145,14 @@ class HeaderDiagnosis {
     }
   }
 
-  // A program path with a blank that Windows would take apart.
-  void UnquotedProgram(const KeyRead& r) {
+  void LineBreak(const KeyRead& r) {
+    if (HasLineBreak(r.value)) Unworkable(LineBreakInRead(r.key, Where(r.found)));
+  }
+
+  // A line break in the command line, or a program path with a blank that
+  // Windows would take apart.
+  void Program(const KeyRead& r) {
+    LineBreak(r);
     std::string hint = UnquotedProgramHint(r.value, Where(r.found));
     if (!hint.empty()) v_.hints.push_back(std::move(hint));
   }

@@ -12,5 +12,6 @@
 bool ExplainInvalid(BlockVerdict& v);
 
 // The hints for the valid header of `v`, the file it can never write, and
-// whether it named "hulintern".
+// whether it named "hulintern"; `v.handedOver` says whether the loop hands
+// the block to delivery.
 void JudgeReadHeader(BlockVerdict& v);

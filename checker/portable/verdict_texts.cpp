@@ -91,7 +91,7 @@ std::string AppendInOtherCase(std::string_view value, const std::string& where) 
 }
 
 std::string LineBreakInAppend(const std::string& where) {
-  return "Zeilenumbruch im Wert von \"Anhaengen=\" (" + where + "): das Anh\344ngen bleibt aus.";
+  return "Zeilenumbruch im Wert von \"Anhaengen=\" (" + where + "): " + kAppendStaysOff;
 }
 
 std::string LineBreakInRead(std::string_view key, const std::string& where) {

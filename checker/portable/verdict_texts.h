@@ -37,6 +37,7 @@ std::string EntryNotRead(std::string_view key, const std::string& where, std::st
 inline constexpr char kFileReplaced[] = "die Datei wird ersetzt, nicht erg\344nzt.";
 inline constexpr char kNoProgramStarted[] = "kein Programm wird gestartet.";
 inline constexpr char kClipboardEmptied[] = "die Zwischenablage wird vorher geleert.";
+inline constexpr char kAppendStaysOff[] = "das Anh\344ngen bleibt aus.";
 std::string AppendInOtherCase(std::string_view value, const std::string& where);
 std::string LineBreakInAppend(const std::string& where);
 // A line break in any other value the parser read.

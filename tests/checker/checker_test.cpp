@@ -104,6 +104,13 @@ TEST(Checker, ReportSaysWhatTheParserRead) {
             "die Datei wird ersetzt, nicht erg\344nzt.\n"},
        {},
        1},
+      {"a block not delivered replaces nothing: the append just stays off",
+       Block("Ziel=Datei*\r\nAnhaengen=Ja*\r\nDateiname=f*", " ") +
+           Block("Ziel=Datei*\r\nAnhaengen=Ja*\r\nDateiname=f?*", "d"),
+       {"(Zeile 3, Spalte 1) steht vor \"Dateiname=" + notRead + "das Anh\344ngen bleibt aus.\n",
+        "(Zeile 9, Spalte 1) steht vor \"Dateiname=" + notRead + "das Anh\344ngen bleibt aus.\n"},
+       {"ersetzt"},
+       1},
       {"nor the program before it",
        Block("Ziel=Datei*\r\nExterner Programmaufruf=calc.exe*\r\nDateiname=f*", "d"),
        {"  Programm:    keins\n",

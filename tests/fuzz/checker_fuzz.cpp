@@ -145,8 +145,9 @@ void CheckNotRead(const std::string& text, const ParsedHeader& h) {
 }
 
 // An entry not read of a header that is read does nothing, as its hint says:
-// the file is replaced or the clipboard emptied, no program is started.
-void CheckEffectOfNotRead(const std::string& hint, const JobBlockRecord& b) {
+// no program is started; the append stays off, and a block delivered
+// replaces its file or empties the clipboard.
+void CheckEffectOfNotRead(const std::string& hint, const BlockVerdict& v, const JobBlockRecord& b) {
   const std::string key = NotReadKey(hint);
   if (key.empty()) return;
   const auto endsWith = [&hint](std::string_view end) {
@@ -154,7 +155,9 @@ void CheckEffectOfNotRead(const std::string& hint, const JobBlockRecord& b) {
   };
   if (key == "Anhaengen=") {
     Require(!b.AppendFlag);
-    Require(endsWith(b.TargetCode == TargetFile ? kFileReplaced : kClipboardEmptied));
+    Require(endsWith(!v.delivered                    ? kAppendStaysOff
+                     : b.TargetCode == TargetFile ? kFileReplaced
+                                                  : kClipboardEmptied));
   } else {
     Require(key == "Externer Programmaufruf=" && b.ExternalProgram.empty());
     Require(endsWith(kNoProgramStarted));
@@ -211,7 +214,7 @@ void CheckAgainstParse(const JobCheck& check, const std::string& report) {
     CheckPlacesOfKeys(v.reason);
     if (!h.valid) continue;
     const JobBlockRecord& b = h.block;
-    for (const std::string& hint : v.hints) CheckEffectOfNotRead(hint, b);
+    for (const std::string& hint : v.hints) CheckEffectOfNotRead(hint, v, b);
     const std::string_view section = Section(report, i + 1);
     for (const KeyRead& r : h.lookups) lineBreakRead |= r.found != 0 && HasLineBreak(r.value);
     switch (b.TargetCode) {
