@@ -217,6 +217,8 @@ TEST(CheckerAgreesWithQor, OnTheArgumentText) {
   } rows[] = {
       {"a path with a blank, unquoted", job, 0, "Auftragsdatei " + job + " (", true},
       {"the same in quotation marks", quoted, 2, AsPrinted(ArgumentQuoted(quoted)), false},
+      {"trailing blanks, which Windows drops when it opens the file", job + "  ", 0,
+       "Auftragsdatei " + job + "   (", true},
       {"a job with an invalid header", bad, 1, "Auftragsdatei " + bad + " (", false},
       {"a file that is not there", dir / "fehlt.qor", 2,
        AsPrinted(CannotRead(dir / "fehlt.qor")), false},
