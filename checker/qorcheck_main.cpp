@@ -9,9 +9,11 @@
 
 #include "check_report.h"
 #include "job_check.h"
+#include "job_parser.h"
 #include "verdict_texts.h"
 
 #ifdef _WIN32
+#include "process_argument.h"
 #include "windows_console.h"
 #endif
 
@@ -48,32 +50,54 @@ bool ReadJobFile(const char* path) {
   return in.read(bytes, size) && in.gcount() == size;
 }
 
+// The job file's path as qor.exe would take it: on Windows the whole command
+// line after the program's name, not split at blanks, quotation marks kept;
+// elsewhere, where the shell has split it, the arguments joined by single
+// blanks.
+std::string JobPathArgument([[maybe_unused]] int argc, [[maybe_unused]] char** argv) {
+#ifdef _WIN32
+  return ProcessArgumentText();
+#else
+  std::string text;
+  for (int i = 1; i < argc; ++i) text += (i > 1 ? " " : "") + std::string(argv[i]);
+  return text;
+#endif
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fputs(kUsage, stderr);
-    return 2;
-  }
 #ifdef _WIN32
   PrepareConsole();
 #endif
+  std::string path;
   try {
-    if (!ReadJobFile(argv[1])) {
-      std::fputs(CannotRead(argv[1]).c_str(), stderr);
+    path = JobPathArgument(argc, argv);
+    if (TrimBlanks(path).empty()) {
+      std::fputs(kUsage, stderr);
       return 2;
     }
+    // No Windows file name holds a quotation mark: qor.exe finds nothing.
+    if (path.find('"') != std::string::npos) {
+      std::fputs(ForTerminal(ArgumentQuoted(path)).c_str(), stderr);
+      return 2;
+    }
+    if (!ReadJobFile(path.c_str())) {
+      std::fputs(ForTerminal(CannotRead(path)).c_str(), stderr);
+      return 2;
+    }
+    // qor.exe takes an empty job file for a missing one.
     if (JobText.empty()) {
       std::fputs(ForTerminal(kJobFileEmpty).c_str(), stdout);
-      return 1;
+      return 2;
     }
     const JobCheck check = CheckJobText();
-    std::fputs(ForTerminal(FormatCheck(check, argv[1])).c_str(), stdout);
+    std::fputs(ForTerminal(FormatCheck(check, path)).c_str(), stdout);
     return CheckStatus(check);
   } catch (const std::exception&) {
     // No memory for the job or its report (std::bad_alloc), or a text longer
     // than a string can hold (std::length_error).
-    std::fputs(ForTerminal(TooLargeToCheck(argv[1])).c_str(), stderr);
+    std::fputs(ForTerminal(TooLargeToCheck(path)).c_str(), stderr);
     return 2;
   }
 }

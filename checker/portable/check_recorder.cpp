@@ -1,6 +1,8 @@
 #include "check_recorder.h"
 
 #include <algorithm>
+#include <exception>
+#include <new>
 #include <utility>
 
 #include "header_diagnosis.h"
@@ -8,7 +10,37 @@
 #include "qor_state.h"
 #include "verdict_texts.h"
 
+namespace {
+
+CheckRecorder* listening = nullptr;
+
+}  // namespace
+
+CheckRecorder::CheckRecorder(JobCheck& check) : check_(check) {
+  listening = this;
+  KeyLookupWatcher = &CheckRecorder::Watch;
+}
+
+CheckRecorder::~CheckRecorder() {
+  KeyLookupWatcher = nullptr;
+  listening = nullptr;
+}
+
+void CheckRecorder::Watch(const KeyLookup& lookup) {
+  try {
+    listening->lookups_.push_back({std::string(lookup.key), lookup.from, lookup.found, lookup.next,
+                                   std::string(lookup.value)});
+  } catch (const std::exception&) {
+    // Thrown from here the parser would take the header for invalid.
+    listening->lookupLost_ = true;
+  }
+}
+
 void CheckRecorder::HeaderParsed(int32_t position, int32_t next, bool valid) {
+  std::vector<KeyRead> lookups = std::move(lookups_);
+  lookups_.clear();
+  // A verdict without every lookup could say what the parser did not do.
+  if (lookupLost_) throw std::bad_alloc();
   const int32_t markerAt = FindFrom(JobText, kHeaderStart, position);
   if (markerAt == 0) {
     check_.ending = RegularEnd(WhereInJob(std::max<int32_t>(position, 1)));
@@ -18,12 +50,13 @@ void CheckRecorder::HeaderParsed(int32_t position, int32_t next, bool valid) {
   v.headerAt = markerAt;
   v.headerValid = valid;
   v.block = JobBlock;
+  v.lookups = std::move(lookups);
   if (valid) {
-    v.hints = HintsForValid(JobBlock, markerAt);
-    v.namesCompanion = NamesCompanion(JobBlock);
+    // What the entries read do is judged once the block's fate is known.
     if (next > 0) NoteHeadersInside(v, markerAt + 1, next, false);
   } else {
-    v.reason = DiagnoseInvalid(JobBlock, markerAt);
+    // The parse was cut short: only a lack of memory does that.
+    if (!ExplainInvalid(v)) throw std::bad_alloc();
     check_.ending = EndsAtInvalidHeader(CountHeaderMarkers(next > 0 ? next : markerAt + 1));
     check_.endsEarly = true;
   }
@@ -31,7 +64,9 @@ void CheckRecorder::HeaderParsed(int32_t position, int32_t next, bool valid) {
 }
 
 void CheckRecorder::HeaderUnterminated() {
-  check_.blocks.back().reason = kHeaderEndMissing;
+  BlockVerdict& v = check_.blocks.back();
+  v.reason = kHeaderEndMissing;
+  JudgeReadHeader(v);
   check_.ending = kEndsAtUnterminatedHeader;
   check_.endsEarly = true;
 }
@@ -39,7 +74,8 @@ void CheckRecorder::HeaderUnterminated() {
 void CheckRecorder::DataParsed(int32_t position, int32_t next, bool deliver) {
   BlockVerdict& v = check_.blocks.back();
   const int32_t dataMarker = FindFrom(JobText, kDataStart, position);
-  v.delivered = deliver;
+  v.handedOver = deliver;
+  JudgeReadHeader(v);
   if (dataMarker == 0) {
     v.reason = kNoDataSection;
     return;
@@ -49,6 +85,8 @@ void CheckRecorder::DataParsed(int32_t position, int32_t next, bool deliver) {
     v.block.DataText = JobBlock.DataText;
     v.dataAt = dataMarker + static_cast<int32_t>(kDataStart.size());
     while (JobText[v.dataAt - 1] == ' ') ++v.dataAt;
+    v.delivered = v.fileNotWritable.empty();
+    v.reason = v.fileNotWritable;
     if (next > 0) NoteHeadersInside(v, v.dataAt, next, true);
   } else {
     v.reason = kDataEmpty;

@@ -1,22 +1,29 @@
-// Records what the job loop does with each block into a JobCheck: the verdict
-// on every header the loop reads, what became of its data section, and how
-// the run ends.
+// Records what the job loop does with each block into a JobCheck: the key
+// lookups the parser makes in every header, the verdict on the header, what
+// became of its data section, and how the run ends.
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "job_check.h"
 #include "job_parser.h"
 
 class CheckRecorder : public JobLoopObserver {
  public:
-  explicit CheckRecorder(JobCheck& check) : check_(check) {}
+  // Watches the parser's key lookups while it lives; one recorder at a time.
+  explicit CheckRecorder(JobCheck& check);
+  ~CheckRecorder() override;
+  CheckRecorder(const CheckRecorder&) = delete;
+  CheckRecorder& operator=(const CheckRecorder&) = delete;
 
   void HeaderParsed(int32_t position, int32_t next, bool valid) override;
   void HeaderUnterminated() override;
   void DataParsed(int32_t position, int32_t next, bool deliver) override;
 
  private:
+  static void Watch(const KeyLookup& lookup);
+
   // A header between this header's end and its data section is passed over.
   void NotePassedOverHeader(BlockVerdict& v, int32_t position, int32_t dataMarker);
   // Without its end marker the payload runs to the end of the job.
@@ -26,4 +33,6 @@ class CheckRecorder : public JobLoopObserver {
   void NoteHeadersInside(BlockVerdict& v, int32_t from, int32_t before, bool inPayload);
 
   JobCheck& check_;
+  std::vector<KeyRead> lookups_;  // of the header being parsed
+  bool lookupLost_ = false;       // no memory to record one
 };

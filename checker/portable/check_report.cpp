@@ -54,13 +54,14 @@ std::string TargetLines(const BlockVerdict& v) {
 }
 
 // Every program the run starts, block by block: a file block's program after
-// the write, a DDE block's server when it is not running already.
+// the write, whatever became of it, a DDE block's server when it is not
+// running already.
 std::string Programs(const JobCheck& check) {
   std::string lines;
   int number = 0;
   for (const BlockVerdict& v : check.blocks) {
     ++number;
-    if (!v.delivered) continue;
+    if (!v.handedOver) continue;
     switch (v.block.TargetCode) {
       case TargetFile:
         if (!v.block.ExternalProgram.empty()) lines += ProgramLine(number, v.block.ExternalProgram);
@@ -88,10 +89,12 @@ std::string FormatCheck(const JobCheck& check, const std::string& jobName) {
       continue;
     }
     out += std::string(TargetKeyword(v.block.TargetCode)) + "\n" + TargetLines(v);
+    if (v.handedOver) {
+      out += PayloadLine(v.block.DataText.size(), WhereInJob(v.dataAt), Preview(v.block.DataText));
+    }
     if (v.delivered) {
       ++delivered;
-      out +=
-          DeliveredLines(v.block.DataText.size(), WhereInJob(v.dataAt), Preview(v.block.DataText));
+      out += kDeliveredLine;
     } else {
       out += NotDeliveredLine(v.reason);
     }

@@ -1,22 +1,16 @@
 #include "header_diagnosis.h"
 
+#include <string_view>
+
 #include "dde_server.h"
+#include "file_name_rules.h"
 #include "job_parser.h"
-#include "text_places.h"
 #include "program_calls.h"
 #include "target_table.h"
+#include "text_places.h"
 #include "verdict_texts.h"
 
 namespace {
-
-constexpr std::string_view kValueEnd = "*";
-
-// The value of `key` in `header`, looked up from `from` (1-based) as the
-// parser does.
-std::string ValueFrom(const std::string& header, std::string_view key, int32_t from) {
-  int32_t next = 0;
-  return ExtractBetween(header, key, kValueEnd, from, next);
-}
 
 // First character of the trimmed header text.
 int32_t HeaderTextAt(int32_t markerAt) {
@@ -27,152 +21,165 @@ int32_t HeaderTextAt(int32_t markerAt) {
 
 class HeaderDiagnosis {
  public:
-  HeaderDiagnosis(const std::string& header, int32_t markerAt)
-      : h_(header), at_(HeaderTextAt(markerAt)) {}
+  explicit HeaderDiagnosis(BlockVerdict& v)
+      : v_(v), h_(v.block.HeaderText), at_(HeaderTextAt(v.headerAt)) {}
 
-  // Where an offset of the header text stands in the job file.
-  std::string Where(size_t offset) const { return WhereInJob(at_ + static_cast<int32_t>(offset)); }
-
-  // Why a required `key`, searched from `from`, has no value.
-  std::string Missing(std::string_view key, int32_t from) const {
-    const size_t first = h_.find(key);
-    if (first == std::string::npos) return Absent(key);
-    const size_t found = h_.find(key, from <= 0 ? 0 : static_cast<size_t>(from) - 1);
-    if (found == std::string::npos) return EntryBeforeTarget(key, Where(first));
-    if (HasLineBreak(ValueFrom(h_, key, from))) return LineBreakInValue(key, Where(found));
-    return ValueEmpty(key, Where(found));
+  // The last lookup ended the parse: a target not known, a required value
+  // missing.
+  std::string Invalid() const {
+    if (h_.empty()) return kHeaderEmpty;
+    if (v_.lookups.empty()) return {};
+    const KeyRead& last = v_.lookups.back();
+    if (last.key == "Ziel=") return TargetByKeyword(last.value) ? std::string() : Target(last);
+    return last.value.empty() ? Missing(last) : std::string();
   }
 
-  // Why the target key gives no known target.
-  std::string Target() const {
-    const size_t at = h_.find("Ziel=");
-    if (at == std::string::npos) return Absent("Ziel=");
-    const std::string value = ValueFrom(h_, "Ziel=", 1);
-    if (HasLineBreak(value)) return LineBreakInValue("Ziel=", Where(at));
-    if (value.empty()) return ValueEmpty("Ziel=", Where(at));
-    for (const TargetEntry& known : kTargets) {
-      if (EqualsIgnoringCase(value, known.keyword)) {
-        return TargetInOtherCase(value, Where(at), known.keyword);
+  void JudgeRead() {
+    // The file name first: what an append entry not read means depends on it.
+    for (const KeyRead& r : v_.lookups) {
+      if (r.found != 0 && r.key == "Dateiname=") FileName(r);
+    }
+    // A block that is not handed over still names a file it could never write.
+    if (!v_.handedOver && !v_.fileNotWritable.empty()) v_.hints.push_back(v_.fileNotWritable);
+    for (size_t i = 0; i < v_.lookups.size(); ++i) {
+      const KeyRead& r = v_.lookups[i];
+      if (r.key == "DDE-Service=") v_.namesCompanion = r.value == "hulintern";
+      if (r.found == 0) {
+        NotReached(i);
+      } else if (r.key == "Anhaengen=") {
+        AppendValue(r);
+      } else if (r.key == "Externer Programmaufruf=") {
+        Program(r);
+      } else if (r.key == "DDE-Service=") {
+        Server(r);
+      } else if (r.key != "Ziel=" && r.key != "Dateiname=") {
+        LineBreak(r);
       }
-    }
-    return UnknownTarget(value, Where(at));
-  }
-
-  // An optional entry written before `before` and so not read.
-  void Unread(std::string_view key, std::string_view before, std::string_view effect,
-              std::vector<std::string>& hints) const {
-    const size_t at = h_.find(key);
-    const size_t other = h_.find(before);
-    if (at != std::string::npos && other != std::string::npos && at < other) {
-      hints.push_back(EntryNotRead(key, Where(at), before, effect));
-    }
-  }
-
-  // A program path with a blank that Windows would take apart.
-  void UnquotedProgram(const std::string& command, std::vector<std::string>& hints) const {
-    if (command.empty()) return;
-    // The entry the parser read: searched from behind "Ziel=", "Dateiname="
-    // and "Anhaengen=", as far as each was found.
-    int32_t from = 1;
-    int32_t next = 0;
-    for (const char* key : {"Ziel=", "Dateiname=", "Anhaengen="}) {
-      ExtractBetween(h_, key, kValueEnd, from, next);
-      from = next;
-    }
-    const size_t at = h_.find("Externer Programmaufruf=", from <= 0 ? 0 : from - 1);
-    const std::string hint = UnquotedProgramHint(command, Where(at == std::string::npos ? 0 : at));
-    if (!hint.empty()) hints.push_back(hint);
-  }
-
-  // How qor.exe would start the server `service` the entry read after
-  // "Ziel=" names.
-  void ServerStart(const std::string& service, std::vector<std::string>& hints) const {
-    int32_t afterTarget = 0;
-    ExtractBetween(h_, "Ziel=", kValueEnd, 1, afterTarget);
-    const size_t at = h_.find("DDE-Service=", afterTarget <= 0 ? 0 : afterTarget - 1);
-    const std::string hint =
-        ServerStartHint(service, ThisMachinesFiles(), Where(at == std::string::npos ? 0 : at));
-    if (!hint.empty()) hints.push_back(hint);
-  }
-
-  // An "Anhaengen=" value that does not switch appending on.
-  void AppendValue(bool appendOn, std::vector<std::string>& hints) const {
-    if (appendOn) return;
-    const size_t at = h_.find("Anhaengen=");
-    if (at == std::string::npos) return;
-    const std::string value = ValueFrom(h_, "Anhaengen=", static_cast<int32_t>(at) + 1);
-    if (value == "Ja") return;  // written but not read: the order hint covers it
-    if (EqualsIgnoringCase(value, "ja")) {
-      hints.push_back(AppendInOtherCase(value, Where(at)));
-    } else if (HasLineBreak(value)) {
-      hints.push_back(LineBreakInAppend(Where(at)));
     }
   }
 
  private:
+  // Where a 1-based position of the header text stands in the job file.
+  std::string Where(int32_t headerPosition) const {
+    return WhereInJob(at_ + headerPosition - 1);
+  }
+
+  void Unworkable(std::string hint) {
+    v_.hints.push_back(std::move(hint));
+    v_.namesUnworkable = true;
+  }
+
+  std::string Target(const KeyRead& r) const {
+    if (r.found == 0) return Absent(r.key);
+    const std::string where = Where(r.found);
+    if (HasLineBreak(r.value)) return LineBreakInValue(r.key, where);
+    if (r.value.empty()) return ValueEmpty(r.key, where);
+    for (const TargetEntry& known : kTargets) {
+      if (EqualsIgnoringCase(r.value, known.keyword)) {
+        return TargetInOtherCase(r.value, where, known.keyword);
+      }
+    }
+    return UnknownTarget(r.value, where);
+  }
+
+  // A required entry that gave no value. Every required lookup starts behind
+  // the target entry, so one written but not found stands before it.
+  std::string Missing(const KeyRead& r) const {
+    if (r.found != 0) return ValueEmpty(r.key, Where(r.found));
+    const size_t first = h_.find(r.key);
+    if (first == std::string::npos) return Absent(r.key);
+    return EntryBeforeTarget(r.key, Where(static_cast<int32_t>(first) + 1));
+  }
+
   // A key that is not written as such, perhaps in another letter case.
   std::string Absent(std::string_view key) const {
     const size_t near = FindIgnoringCase(h_, key);
     if (near == std::string::npos) return EntryMissing(key);
-    return EntryInOtherCase(key, Where(near), h_.substr(near, key.size()));
+    return EntryInOtherCase(key, Where(static_cast<int32_t>(near) + 1), h_.substr(near, key.size()));
   }
 
+  // What an optional entry would have done: nothing of it happens. Only a
+  // block that reaches its target replaces a file or empties the clipboard.
+  std::string_view WithoutIt(std::string_view key) const {
+    if (key == "Externer Programmaufruf=") return kNoProgramStarted;
+    if (key != "Anhaengen=") return {};
+    if (!v_.handedOver || !v_.fileNotWritable.empty()) return kAppendStaysOff;
+    return v_.block.TargetCode == TargetClipboard ? kClipboardEmptied : kFileReplaced;
+  }
+
+  // An optional entry the lookup did not reach: it stands before the entry
+  // behind which the search began.
+  void NotReached(size_t index) {
+    const KeyRead& r = v_.lookups[index];
+    const std::string_view effect = WithoutIt(r.key);
+    if (effect.empty() || r.from <= 1) return;  // from the first character: there is none
+    const KeyRead* behind = nullptr;
+    for (size_t j = index; j-- > 0;) {
+      if (v_.lookups[j].found != 0 && v_.lookups[j].next == r.from) {
+        behind = &v_.lookups[j];
+        break;
+      }
+    }
+    if (behind == nullptr) return;
+    const size_t at = h_.find(r.key);
+    if (at == std::string::npos || static_cast<int32_t>(at) + 1 >= behind->found) return;
+    Unworkable(EntryNotRead(r.key, Where(static_cast<int32_t>(at) + 1), behind->key, effect));
+  }
+
+  // Windows gets the name up to a NUL; some names it never opens or creates.
+  void FileName(const KeyRead& r) {
+    const std::string where = Where(r.found);
+    const std::string_view given = std::string_view(r.value).substr(0, r.value.find('\0'));
+    const std::string why = WhyNeverOpened(given);
+    if (!why.empty()) {
+      v_.fileNotWritable = FileNotWritable(where, why, !v_.block.ExternalProgram.empty());
+    } else if (given.size() < r.value.size()) {
+      Unworkable(FileNameCutAtNul(where, given));
+    }
+  }
+
+  // An "Anhaengen=" value that does not switch appending on.
+  void AppendValue(const KeyRead& r) {
+    if (r.value == "Ja") return;
+    if (EqualsIgnoringCase(r.value, "ja")) {
+      Unworkable(AppendInOtherCase(r.value, Where(r.found)));
+    } else if (HasLineBreak(r.value)) {
+      Unworkable(LineBreakInAppend(Where(r.found)));
+    }
+  }
+
+  void LineBreak(const KeyRead& r) {
+    if (HasLineBreak(r.value)) Unworkable(LineBreakInRead(r.key, Where(r.found)));
+  }
+
+  // A line break in the command line, or a program path with a blank that
+  // Windows would take apart.
+  void Program(const KeyRead& r) {
+    LineBreak(r);
+    std::string hint = UnquotedProgramHint(r.value, Where(r.found));
+    if (!hint.empty()) v_.hints.push_back(std::move(hint));
+  }
+
+  // A line break in the server's value, and how qor.exe would start the
+  // server it names (the path that replaced "hulintern" where one was found).
+  // Away from Windows "hulintern" leads to no path to look at.
+  void Server(const KeyRead& r) {
+    LineBreak(r);
+    if (r.value == "hulintern" && ThisMachinesFiles() == nullptr) return;
+    std::string hint = ServerStartHint(v_.block.DdeService, ThisMachinesFiles(), Where(r.found));
+    if (!hint.empty()) v_.hints.push_back(std::move(hint));
+  }
+
+  BlockVerdict& v_;
   const std::string& h_;
   int32_t at_;  // job position of the header text's first character
 };
 
 }  // namespace
 
-std::string DiagnoseInvalid(const JobBlockRecord& block, int32_t markerAt) {
-  if (block.HeaderText.empty()) return kHeaderEmpty;
-  const HeaderDiagnosis d(block.HeaderText, markerAt);
-  int32_t next = 0;
-  const TargetEntry* target =
-      TargetByKeyword(ExtractBetween(block.HeaderText, "Ziel=", kValueEnd, 1, next));
-  if (target != nullptr) {
-    switch (target->code) {
-      case TargetFile:
-        return d.Missing("Dateiname=", next);
-      case TargetClipboard:
-        break;
-      case TargetDde:
-        for (const char* key : {"DDE-Service=", "DDE-Server=", "DDE-Topic=", "DDE-Item="}) {
-          if (ValueFrom(block.HeaderText, key, next).empty()) return d.Missing(key, next);
-        }
-        break;
-    }
-  }
-  return d.Target();
+bool ExplainInvalid(BlockVerdict& v) {
+  v.reason = HeaderDiagnosis(v).Invalid();
+  return !v.reason.empty();
 }
 
-std::vector<std::string> HintsForValid(const JobBlockRecord& block, int32_t markerAt) {
-  const HeaderDiagnosis d(block.HeaderText, markerAt);
-  std::vector<std::string> hints;
-  switch (block.TargetCode) {
-    case TargetFile:
-      d.Unread("Anhaengen=", "Dateiname=", kFileReplaced, hints);
-      d.Unread("Externer Programmaufruf=", "Anhaengen=", kNoProgramStarted, hints);
-      d.Unread("Externer Programmaufruf=", "Dateiname=", kNoProgramStarted, hints);
-      d.AppendValue(block.AppendFlag, hints);
-      d.UnquotedProgram(block.ExternalProgram, hints);
-      break;
-    case TargetClipboard:
-      d.Unread("Anhaengen=", "Ziel=", kClipboardEmptied, hints);
-      d.AppendValue(block.AppendFlag, hints);
-      break;
-    case TargetDde:
-      // Away from Windows "hulintern" leads to no path to look at.
-      if (!NamesCompanion(block) || ThisMachinesFiles() != nullptr) {
-        d.ServerStart(block.DdeService, hints);
-      }
-      break;
-  }
-  return hints;
-}
-
-bool NamesCompanion(const JobBlockRecord& block) {
-  if (block.TargetCode != TargetDde) return false;
-  int32_t afterTarget = 0;
-  ExtractBetween(block.HeaderText, "Ziel=", kValueEnd, 1, afterTarget);
-  return ValueFrom(block.HeaderText, "DDE-Service=", afterTarget) == "hulintern";
-}
+void JudgeReadHeader(BlockVerdict& v) { HeaderDiagnosis(v).JudgeRead(); }

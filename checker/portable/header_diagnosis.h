@@ -1,21 +1,17 @@
-// Why the parser refused a header, and the likely mistakes in one it took:
-// read from the header text as the parser cut it, pointing at the lines of
-// the job file.
+// Why the parser refused a header, and what in a header it took does not work
+// as written: derived from the key lookups the parser made, pointing at the
+// lines of the job file.
 #pragma once
 
-#include <cstdint>
 #include <string>
-#include <vector>
 
-#include "qor_state.h"
+#include "job_check.h"
 
-// Why the header of `block` is invalid; its "(((HEADERSTART)))" stands at
-// the 1-based job position `markerAt`.
-std::string DiagnoseInvalid(const JobBlockRecord& block, int32_t markerAt);
+// Sets the reason why the header of `v` is invalid; false when its lookups do
+// not tell, as when the parse was cut short.
+bool ExplainInvalid(BlockVerdict& v);
 
-// The likely mistakes in the valid header of `block`.
-std::vector<std::string> HintsForValid(const JobBlockRecord& block, int32_t markerAt);
-
-// True when the DDE header of `block` named "hulintern", which the parser
-// has replaced already.
-bool NamesCompanion(const JobBlockRecord& block);
+// The hints for the valid header of `v`, the file it can never write, and
+// whether it named "hulintern"; `v.handedOver` says whether the loop hands
+// the block to delivery.
+void JudgeReadHeader(BlockVerdict& v);

@@ -24,7 +24,7 @@ JobCheck CheckJobText() {
 int CheckStatus(const JobCheck& check) {
   if (check.endsEarly || check.passedOver > 0 || check.swallowed > 0) return 1;
   for (const BlockVerdict& v : check.blocks) {
-    if (!v.delivered) return 1;
+    if (!v.delivered || v.namesUnworkable) return 1;
   }
   return 0;
 }

@@ -9,14 +9,27 @@
 
 #include "qor_state.h"
 
+// A key lookup the parser made in a header, as it made it.
+struct KeyRead {
+  std::string key;
+  int32_t from = 0;   // key position the search started at (0 searches from the first)
+  int32_t found = 0;  // 1-based position of the key in the header text, 0 when not found
+  int32_t next = 0;   // key next position after the lookup
+  std::string value;  // what the lookup gave ("hulintern" before it is replaced)
+};
+
 struct BlockVerdict {
   int32_t headerAt = 0;  // 1-based position of "(((HEADERSTART)))"
   bool headerValid = false;
-  JobBlockRecord block;  // as parsed (DataText only when delivered)
-  bool delivered = false;
-  int32_t dataAt = 0;              // 1-based position of the payload's first char, 0 if none
-  std::string reason;              // why the block is not delivered / the header is invalid
-  std::vector<std::string> hints;  // likely mistakes in a block that is delivered
+  JobBlockRecord block;          // as parsed (DataText only when handed over)
+  std::vector<KeyRead> lookups;  // every key lookup of this header, in order
+  bool handedOver = false;       // the loop hands the block to delivery
+  bool delivered = false;        // handed over, and its target can take it
+  int32_t dataAt = 0;            // 1-based position of the payload's first char, 0 if none
+  std::string reason;            // why the block is not delivered / the header is invalid
+  std::string fileNotWritable;   // a file block: why Windows can never write its file
+  std::vector<std::string> hints;  // likely mistakes in a block that is read
+  bool namesUnworkable = false;    // a hint names an entry or value that cannot work as written
   bool namesCompanion = false;     // "DDE-Service=hulintern": block.DdeService is what it became
 };
 
@@ -36,5 +49,6 @@ JobCheck CheckJobText();
 // The same for a copy of `text`, which becomes JobText.
 JobCheck CheckJob(std::string_view text);
 
-// 0 when every block would be delivered, 1 otherwise.
+// The exit status of a job that could be read: 0 when every block is
+// delivered as written and nothing is named that cannot work, 1 otherwise.
 int CheckStatus(const JobCheck& check);

@@ -1,16 +1,40 @@
 #include "verdict_texts.h"
 
+#include <cstdio>
 #include <iterator>
 
 #include "target_table.h"
 
 namespace {
 
-std::string Quoted(std::string_view s) { return "\"" + std::string(s) + "\""; }
+std::string Quoted(std::string_view s) { return "\"" + Shown(s) + "\""; }
 
 constexpr char kMindTheCase[] = " (Gro\337-/Kleinschreibung beachten).";
 
 }  // namespace
+
+std::string Shown(std::string_view value) {
+  std::string out;
+  for (const char c : value) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (u >= 0x20 && u != 0x7F) {
+      out += c;
+    } else if (c == '\r') {
+      out += "<CR>";
+    } else if (c == '\n') {
+      out += "<LF>";
+    } else if (c == '\t') {
+      out += "<TAB>";
+    } else if (c == '\0') {
+      out += "<NUL>";
+    } else {
+      char code[8];
+      std::snprintf(code, sizeof code, "<0x%02X>", u);
+      out += code;
+    }
+  }
+  return out;
+}
 
 std::string PlaceText(int32_t line, int32_t column) {
   return "Zeile " + std::to_string(line) + ", Spalte " + std::to_string(column);
@@ -62,12 +86,42 @@ std::string EntryNotRead(std::string_view key, const std::string& where, std::st
 }
 
 std::string AppendInOtherCase(std::string_view value, const std::string& where) {
-  return "\"Anhaengen=" + std::string(value) + "\" (" + where +
+  return "\"Anhaengen=" + Shown(value) + "\" (" + where +
          ") schaltet das Anh\344ngen nicht ein: nur \"Ja\", genau so geschrieben.";
 }
 
 std::string LineBreakInAppend(const std::string& where) {
-  return "Zeilenumbruch im Wert von \"Anhaengen=\" (" + where + "): das Anh\344ngen bleibt aus.";
+  return "Zeilenumbruch im Wert von \"Anhaengen=\" (" + where + "): " + kAppendStaysOff;
+}
+
+std::string LineBreakInRead(std::string_view key, const std::string& where) {
+  return "Zeilenumbruch im Wert von " + Quoted(key) + " (" + where +
+         "): qor.exe nimmt ihn als Teil des Werts; das \"*\" muss direkt hinter dem Wert stehen.";
+}
+
+std::string NameHasControlCharacter(char c) {
+  return "enth\344lt das Steuerzeichen " + Shown(std::string_view(&c, 1));
+}
+
+std::string NameHasRefusedCharacter(char c) {
+  return "enth\344lt das Zeichen " + Quoted(std::string_view(&c, 1)) +
+         ", das Windows in Dateinamen nicht zul\344sst";
+}
+
+std::string NameEndsInSeparator(char c) {
+  return "endet mit " + Quoted(std::string_view(&c, 1)) + " und nennt so ein Verzeichnis, keine Datei";
+}
+
+std::string FileNotWritable(const std::string& where, std::string_view why, bool programFollows) {
+  std::string text = "Die Datei kann nicht geschrieben werden: der Dateiname (" + where + ") " +
+                     std::string(why) + ".";
+  if (programFollows) text += " qor.exe startet das Programm des Blocks trotzdem.";
+  return text;
+}
+
+std::string FileNameCutAtNul(const std::string& where, std::string_view given) {
+  return "Der Dateiname (" + where + ") enth\344lt ein Nullzeichen: Windows erh\344lt nur " +
+         Quoted(given) + ".";
 }
 
 std::string UnquotedProgram(const std::string& where, const std::vector<std::string>& tried,
@@ -176,7 +230,7 @@ std::string EndsAtInvalidHeader(int32_t laterHeaders) {
 }
 
 std::string ReportHeading(const std::string& jobName, size_t bytes) {
-  return "Auftragsdatei " + jobName + " (" + std::to_string(bytes) + " Bytes)\n";
+  return "Auftragsdatei " + Shown(jobName) + " (" + std::to_string(bytes) + " Bytes)\n";
 }
 
 std::string BlockHeading(int number, const std::string& where) {
@@ -188,9 +242,9 @@ std::string InvalidHeaderLines(const std::string& reason) {
 }
 
 std::string FileLines(const std::string& fileName, bool append, const std::string& program) {
-  return "  Dateiname:   " + fileName +
+  return "  Dateiname:   " + Shown(fileName) +
          "\n  Anh\344ngen:    " + (append ? "ja" : "nein (ersetzen)") +
-         "\n  Programm:    " + (program.empty() ? "keins" : program) + "\n";
+         "\n  Programm:    " + (program.empty() ? "keins" : Shown(program)) + "\n";
 }
 
 std::string ClipboardLines(bool append) {
@@ -200,13 +254,12 @@ std::string ClipboardLines(bool append) {
 
 std::string DdeLines(const std::string& service, const std::string& server,
                      const std::string& topic, const std::string& item) {
-  return "  DDE-Service: " + service + "\n" + "  DDE-Server:  " + server + "\n" +
-         "  DDE-Topic:   " + topic + "\n" + "  DDE-Item:    " + item + "\n";
+  return "  DDE-Service: " + Shown(service) + "\n" + "  DDE-Server:  " + Shown(server) + "\n" +
+         "  DDE-Topic:   " + Shown(topic) + "\n" + "  DDE-Item:    " + Shown(item) + "\n";
 }
 
-std::string DeliveredLines(size_t bytes, const std::string& where, const std::string& preview) {
-  return "  Nutzdaten:   " + std::to_string(bytes) + " Bytes ab " + where + ": " + preview +
-         "\n  => wird geliefert\n";
+std::string PayloadLine(size_t bytes, const std::string& where, const std::string& preview) {
+  return "  Nutzdaten:   " + std::to_string(bytes) + " Bytes ab " + where + ": " + preview + "\n";
 }
 
 std::string NotDeliveredLine(const std::string& reason) {
@@ -231,12 +284,12 @@ std::string CompanionService(const std::string& path, bool found) {
 }
 
 std::string ProgramLine(int block, const std::string& program) {
-  return "  Block " + std::to_string(block) + ", Externer Programmaufruf: " + program + "\n";
+  return "  Block " + std::to_string(block) + ", Externer Programmaufruf: " + Shown(program) + "\n";
 }
 
 std::string ServerLine(int block, const std::string& service) {
   return "  Block " + std::to_string(block) +
-         ", DDE-Service (wenn es nicht schon l\344uft): " + service + "\n";
+         ", DDE-Service (wenn es nicht schon l\344uft): " + Shown(service) + "\n";
 }
 
 std::string ProgramList(const std::string& lines) {
@@ -244,9 +297,16 @@ std::string ProgramList(const std::string& lines) {
 }
 
 std::string CannotRead(const std::string& path) {
-  return "qorcheck: " + path + " kann nicht gelesen werden\n";
+  return "qorcheck: " + Shown(path) + " kann nicht gelesen werden\n";
+}
+
+std::string ArgumentQuoted(const std::string& argument) {
+  return "qorcheck: " + Shown(argument) +
+         " steht in Anf\374hrungszeichen: qor.exe nimmt sie als Teil des Dateinamens und findet "
+         "die Datei nicht. Den Pfad ohne Anf\374hrungszeichen angeben, auch wenn er Leerzeichen "
+         "enth\344lt.\n";
 }
 
 std::string TooLargeToCheck(const std::string& path) {
-  return "qorcheck: " + path + " ist zu gro\337, um gepr\374ft zu werden (zu wenig Speicher)\n";
+  return "qorcheck: " + Shown(path) + " ist zu gro\337, um gepr\374ft zu werden (zu wenig Speicher)\n";
 }

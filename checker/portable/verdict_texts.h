@@ -10,6 +10,11 @@
 #include <string_view>
 #include <vector>
 
+// A value as the report shows it: control characters as <CR>, <LF>, <TAB>,
+// <NUL> or <0x1B>, so that every line of the report is one line and a path's
+// backslashes stay as they are.
+std::string Shown(std::string_view value);
+
 // Where something stands in the job file: "Zeile 3, Spalte 1".
 std::string PlaceText(int32_t line, int32_t column);
 
@@ -32,8 +37,23 @@ std::string EntryNotRead(std::string_view key, const std::string& where, std::st
 inline constexpr char kFileReplaced[] = "die Datei wird ersetzt, nicht erg\344nzt.";
 inline constexpr char kNoProgramStarted[] = "kein Programm wird gestartet.";
 inline constexpr char kClipboardEmptied[] = "die Zwischenablage wird vorher geleert.";
+inline constexpr char kAppendStaysOff[] = "das Anh\344ngen bleibt aus.";
 std::string AppendInOtherCase(std::string_view value, const std::string& where);
 std::string LineBreakInAppend(const std::string& where);
+// A line break in any other value the parser read.
+std::string LineBreakInRead(std::string_view key, const std::string& where);
+// A file Windows can never write: where its name stands, why (one of the
+// texts below) and whether the block's program is started all the same.
+std::string FileNotWritable(const std::string& where, std::string_view why, bool programFollows);
+inline constexpr char kNameEmpty[] =
+    "beginnt mit einem Nullzeichen: Windows erh\344lt einen leeren Namen";
+inline constexpr char kNameHasLineBreak[] =
+    "enth\344lt einen Zeilenumbruch (das \"*\" muss direkt hinter dem Wert stehen)";
+std::string NameHasControlCharacter(char c);
+std::string NameHasRefusedCharacter(char c);
+std::string NameEndsInSeparator(char c);
+// A file name with a NUL: Windows gets the part before it.
+std::string FileNameCutAtNul(const std::string& where, std::string_view given);
 // An unquoted program path with a blank: the programs Windows tries first,
 // in order, and the one meant (empty when it cannot be told).
 std::string UnquotedProgram(const std::string& where, const std::vector<std::string>& tried,
@@ -77,7 +97,8 @@ std::string FileLines(const std::string& fileName, bool append, const std::strin
 std::string ClipboardLines(bool append);
 std::string DdeLines(const std::string& service, const std::string& server,
                      const std::string& topic, const std::string& item);
-std::string DeliveredLines(size_t bytes, const std::string& where, const std::string& preview);
+std::string PayloadLine(size_t bytes, const std::string& where, const std::string& preview);
+inline constexpr char kDeliveredLine[] = "  => wird geliefert\n";
 std::string NotDeliveredLine(const std::string& reason);
 std::string HintLine(const std::string& hint);
 std::string ResultLine(int delivered, int32_t headers);
@@ -96,6 +117,8 @@ inline constexpr char kCompanionElsewhere[] =
 // qorcheck's own messages
 inline constexpr char kUsage[] = "Aufruf: qorcheck AUFTRAGSDATEI\n";
 std::string CannotRead(const std::string& path);
+// An argument in quotation marks, which qor.exe takes as part of the name.
+std::string ArgumentQuoted(const std::string& argument);
 // A job, or its report, that does not fit the memory qorcheck can have.
 std::string TooLargeToCheck(const std::string& path);
 inline constexpr char kJobFileEmpty[] =

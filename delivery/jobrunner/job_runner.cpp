@@ -4,10 +4,10 @@
 #include <exception>
 #include <limits>
 
-#include "command_line.h"
 #include "error_table.h"
 #include "file_presence.h"
 #include "job_parser.h"
+#include "process_argument.h"
 #include "qor_state.h"
 #include "texts.h"
 #include "trace_log.h"
@@ -67,8 +67,7 @@ bool ReadWholeFile(const std::string& path, JobTextBuffer& text) {
 }
 
 void RunJobFile() {
-  const char* commandLine = qor::api::GetCommandLineA();
-  const std::string argument = ArgumentText(commandLine != nullptr ? commandLine : "");
+  const std::string argument = ProcessArgumentText();
 
   // Tracing is on while the switch file is there and not empty.
   TraceOn = FileExistsNonEmpty(kTraceSwitchPath);

@@ -2,6 +2,7 @@
 // for the same job file: files written, with the same bytes, and no others.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 #include "box_answerer.h"
@@ -10,6 +11,7 @@
 #include "qor_e2e.h"
 #include "stand_in.h"
 #include "system_state.h"
+#include "verdict_texts.h"
 
 using namespace e2e;
 
@@ -17,21 +19,27 @@ namespace {
 
 using Files = std::map<std::string, std::string>;
 
-// What the checker says the files will hold.
+// What the checker says the files will hold. A long path's "\\?\" names
+// the same file.
 Files Expected(const JobCheck& check) {
   Files files;
   for (const BlockVerdict& v : check.blocks) {
     if (!v.delivered || v.block.TargetCode != TargetFile) continue;
-    std::string& content = files[v.block.TargetFileName];
+    std::string name = v.block.TargetFileName;
+    if (name.rfind("\\\\?\\", 0) == 0) name.erase(0, 4);
+    std::string& content = files[name];
     content = (v.block.AppendFlag ? content : std::string()) + std::string(v.block.DataText);
   }
   return files;
 }
 
-// What the directory holds after the run, job file aside.
+// The files the directory holds after the run, job file aside, whatever
+// their names.
 Files Actual(const TempDir& dir) {
   Files files;
-  for (const std::string& name : Listing(dir / "*.txt")) files[dir / name] = Content(dir / name);
+  for (const std::string& name : Listing(dir / "*")) {
+    if (name != "job.qor" && !DirectoryExists(dir / name)) files[dir / name] = Content(dir / name);
+  }
   return files;
 }
 
@@ -91,6 +99,70 @@ TEST(CheckerAgreesWithQor, OnEveryKindOfMistake) {
     return FileHeader(d, "a.txt") + Data("eins") + "(((HEADERSTART)))Ziel=Datei*" + F(d, "b.txt") +
            Data("zwei");
   });
+  // Names Windows never opens or creates: nothing is written, and the next
+  // block still is.
+  ExpectAgreement("a line break before the file name's terminator", [](const TempDir& d) {
+    return Header("Ziel=Datei*\r\nDateiname=" + d / "a.txt" + "\r\n*") + Data("eins") +
+           FileHeader(d, "b.txt") + Data("zwei");
+  });
+  ExpectAgreement("file names ending in a separator", [](const TempDir& d) {
+    return Header("Ziel=Datei*\r\nDateiname=" + d / "neu\\" + "*") + Data("eins") +
+           Header("Ziel=Datei*\r\nDateiname=" + d / "neu2/" + "*") + Data("zwei") +
+           FileHeader(d, "b.txt") + Data("drei");
+  });
+  ExpectAgreement("file names with characters Windows refuses", [](const TempDir& d) {
+    std::string job;
+    for (const char* name : {"a?.txt", "a<.txt", "a>.txt", "a|.txt", "a\".txt", "a\x01.txt"}) {
+      job += FileHeader(d, name) + Data(name);
+    }
+    return job + FileHeader(d, "b.txt") + Data("zwei");
+  });
+  ExpectAgreement("a long path's prefix", [](const TempDir& d) {
+    return Header("Ziel=Datei*\r\nDateiname=\\\\?\\" + d / "a.txt" + "*") + Data("eins");
+  });
+}
+
+// The checker's program list names exactly the programs qor.exe starts: a
+// file block's program written before the file name is read when the file
+// name's "*" ends the header, and is started also when the file cannot be
+// written.
+TEST(CheckerAgreesWithQor, OnTheProgramsStarted) {
+  TempDir dir;
+  const StandIn program(dir / UniqueName("prog"));
+  ASSERT_TRUE(program.placed());
+  const std::string call = "Externer Programmaufruf=" + program.path() + "*";
+  const std::string a = "Dateiname=" + dir / "a.txt" + "*";
+  const struct {
+    const char* what;
+    std::string job;
+    bool started;
+  } rows[] = {
+      {"before the file name, whose \"*\" ends the header",
+       "(((HEADERSTART)))Ziel=Datei*" + call + a + "(((HEADEREND)))" + Data("eins"), true},
+      {"the same with a line break before the end marker", Header("Ziel=Datei*" + call + a) +
+       Data("eins"), false},
+      {"after a file name Windows refuses",
+       Header("Ziel=Datei*Dateiname=" + dir / "neu\\" + "*" + call) + Data("eins"), true},
+  };
+  size_t starts = 0;
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    const std::string report = FormatCheck(CheckJob(row.job), "job.qor");
+    SetTrace(Trace::On);
+    ASSERT_TRUE(RunJob(dir, row.job).finished);
+    const Lines lines = TraceMessages();
+    SetTrace(Trace::Off);
+    const bool called = std::find(lines.begin(), lines.end(),
+                                  "Externer Programmaufruf " + program.path()) != lines.end();
+    EXPECT_EQ(called, row.started);
+    if (row.started) {
+      ++starts;
+      EXPECT_EQ(StartRecords(program.path(), starts).size(), starts);
+    }
+    EXPECT_EQ(report.find("Externer Programmaufruf: " + program.path() + "\n") != std::string::npos,
+              row.started)
+        << report;
+  }
 }
 
 // For an unquoted program path with a blank, the program the checker says
@@ -165,16 +237,58 @@ TEST(CheckerAgreesWithQor, OnTheServerStartedForAValueWithABlank) {
   EXPECT_TRUE(ProcessesOf(shorter.path()).empty()) << "a program nobody named was started";
 }
 
-TEST(QorcheckProgram, ExitStatusTellsWhetherEveryBlockIsDelivered) {
+// Console output: each line ends in CR LF.
+std::string AsPrinted(std::string text) {
+  for (size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 2)) {
+    text.insert(at, "\r");
+  }
+  return text;
+}
+
+// qorcheck.exe reads its argument text as qor.exe does, whole: what qor.exe
+// delivers qorcheck reads (status 0, or 1 for a job with a mistake), and
+// what qor.exe does not find qorcheck does not check (status 2).
+TEST(CheckerAgreesWithQor, OnTheArgumentText) {
   TempDir dir;
-  const std::string good = dir / "gut.qor";
+  const std::string target = dir / "aus.txt";
+  const std::string job = dir / "mein auftrag.qor";
   const std::string bad = dir / "schlecht.qor";
-  ASSERT_TRUE(WriteFileBytes(good, Header("Ziel=Zwischenablage*") + Data("x")));
-  ASSERT_TRUE(WriteFileBytes(bad, Header("Ziel=zwischenablage*") + Data("x")));
-  const std::string checker = "\"" + BinDir() + "\\qorcheck.exe\" ";
-  EXPECT_EQ(RunCommandLine(checker + "\"" + good + "\"").exitCode, 0u);
-  EXPECT_EQ(RunCommandLine(checker + "\"" + bad + "\"").exitCode, 1u);
-  EXPECT_EQ(RunCommandLine(checker + "\"" + (dir / "fehlt.qor") + "\"").exitCode, 2u);
+  ASSERT_TRUE(WriteFileBytes(job, FileBlock(target, "Inhalt")));
+  ASSERT_TRUE(WriteFileBytes(bad, Header("Ziel=datei*Dateiname=" + target + "*") + Data("x")));
+  ASSERT_TRUE(WriteFileBytes(dir / "leer.qor", ""));
+  const std::string quoted = "\"" + job + "\"";
+  const struct {
+    const char* what;
+    std::string argument;
+    DWORD status;
+    std::string printed;  // the whole output, or how the report begins
+    bool delivered;
+  } rows[] = {
+      {"a path with a blank, unquoted", job, 0, "Auftragsdatei " + job + " (", true},
+      {"the same in quotation marks", quoted, 2, AsPrinted(ArgumentQuoted(quoted)), false},
+      {"trailing blanks, which Windows drops when it opens the file", job + "  ", 0,
+       "Auftragsdatei " + job + "   (", true},
+      {"a job with an invalid header", bad, 1, "Auftragsdatei " + bad + " (", false},
+      {"a file that is not there", dir / "fehlt.qor", 2,
+       AsPrinted(CannotRead(dir / "fehlt.qor")), false},
+      {"an empty file", dir / "leer.qor", 2, AsPrinted(kJobFileEmpty), false},
+      {"no argument", "", 2, AsPrinted(kUsage), false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    RunResult checked;
+    const std::string printed = QorcheckReport(dir, row.argument, &checked);
+    EXPECT_EQ(checked.exitCode, row.status) << printed;
+    if (row.status == 2) {
+      EXPECT_EQ(printed, row.printed);
+    } else {
+      EXPECT_EQ(printed.rfind(row.printed, 0), 0u) << printed;
+    }
+    DeleteFileA(target.c_str());
+    SetTrace(Trace::Off);
+    ASSERT_TRUE(RunQor(row.argument).finished);
+    EXPECT_EQ(Content(target), row.delivered ? "Inhalt" : "<missing>");
+  }
 }
 
 // The program a "hulintern" block makes qor.exe start: the path in its

@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "check_report.h"
 #include "job_text.h"
 #include "text_places.h"
+#include "verdict_texts.h"
 
 namespace {
 
@@ -47,21 +49,160 @@ TEST(Checker, LineBreakBeforeTerminator) {
             "dem Wert stehen.");
 }
 
-TEST(Checker, AppendWrittenBeforeFileNameIsNotRead) {
-  const JobCheck check = CheckJob(Block("Ziel=Datei*\r\nAnhaengen=Ja*\r\nDateiname=f*", "d"));
-  ASSERT_EQ(check.blocks.size(), 1u);
-  EXPECT_TRUE(check.blocks[0].delivered);
-  EXPECT_FALSE(check.blocks[0].block.AppendFlag);
-  ASSERT_EQ(check.blocks[0].hints.size(), 1u);
-  EXPECT_EQ(check.blocks[0].hints[0],
-            "Der Eintrag \"Anhaengen=\" (Zeile 3, Spalte 1) steht vor \"Dateiname=\" und wird "
-            "deshalb nicht gelesen: die Datei wird ersetzt, nicht erg\344nzt.");
+// A block of one line, its header text exactly as given: without the line
+// break before "(((HEADEREND)))" a value's "*" can be the header's last
+// character. The header text begins in column 18.
+std::string RawBlock(const std::string& header, const std::string& data = "abc") {
+  return "(((HEADERSTART)))" + header + "(((HEADEREND)))(((DATASTART)))" + data + "(((DATAEND)))";
 }
 
-TEST(Checker, AppendValueInWrongCase) {
-  const JobCheck check = CheckJob(Block(kFile + "\r\nAnhaengen=ja*", "d"));
-  ASSERT_EQ(check.blocks[0].hints.size(), 1u);
-  EXPECT_NE(check.blocks[0].hints[0].find("nur \"Ja\""), std::string::npos);
+// What the report says follows from what the parser read: the values it set,
+// the hints only for entries its lookups did not reach, the file a block can
+// never write, and the exit status.
+TEST(Checker, ReportSaysWhatTheParserRead) {
+  const std::string notRead = "\" und wird deshalb nicht gelesen: ";
+  const std::string lineBreak = ": qor.exe nimmt ihn als Teil des Werts; das \"*\" muss direkt "
+                                "hinter dem Wert stehen.";
+  const std::string cannotWrite = "  => wird NICHT geliefert: Die Datei kann nicht geschrieben "
+                                  "werden: der Dateiname (Zeile 1, Spalte 29) ";
+  const std::string refused = ", das Windows in Dateinamen nicht zul\344sst.\n";
+  const std::string noPrograms = "Programme, die dieser Auftrag startet: keine\n";
+  const std::string dde = "Ziel=DDE*DDE-Service=srv.exe*DDE-Server=S*DDE-Topic=T*DDE-Item=I*";
+  struct Row {
+    const char* what;
+    std::string job;
+    std::vector<std::string> says;
+    std::vector<std::string> never;
+    int status;
+  };
+  std::vector<Row> rows = {
+      {"a program before the file name whose \"*\" ends the header is read from the top",
+       RawBlock("Ziel=Datei*Externer Programmaufruf=calc.exe*Dateiname=C:\\x.txt*"),
+       {"  Programm:    calc.exe\n", kDeliveredLine,
+        "startet:\n  Block 1, Externer Programmaufruf: calc.exe\n"},
+       {"nicht gelesen"},
+       0},
+      {"so is an append before it",
+       RawBlock("Ziel=Datei*Anhaengen=Ja*Dateiname=C:\\x.txt*"),
+       {"  Anh\344ngen:    ja\n", kDeliveredLine},
+       {"nicht gelesen", "ersetzt"},
+       0},
+      {"an append after the file name is read, one before it is not needed",
+       RawBlock("Ziel=Datei*Anhaengen=Nein*Dateiname=C:\\x.txt*Anhaengen=Ja*\r\n"),
+       {"  Anh\344ngen:    ja\n"},
+       {"nicht gelesen", "ersetzt"},
+       0},
+      {"a clipboard append before a target whose \"*\" ends the header",
+       RawBlock("Anhaengen=Ja*Ziel=Zwischenablage*"),
+       {"  Anh\344ngen:    ja (andere Formate bleiben)\n"},
+       {"nicht gelesen", "geleert"},
+       0},
+      {"with a line break at the end the append before the file name is not reached",
+       Block("Ziel=Datei*\r\nAnhaengen=Ja*\r\nDateiname=f*", "d"),
+       {"  Anh\344ngen:    nein (ersetzen)\n",
+        "Hinweis: Der Eintrag \"Anhaengen=\" (Zeile 3, Spalte 1) steht vor \"Dateiname=" + notRead +
+            "die Datei wird ersetzt, nicht erg\344nzt.\n"},
+       {},
+       1},
+      {"a block not delivered replaces nothing: the append just stays off",
+       Block("Ziel=Datei*\r\nAnhaengen=Ja*\r\nDateiname=f*", " ") +
+           Block("Ziel=Datei*\r\nAnhaengen=Ja*\r\nDateiname=f?*", "d"),
+       {"(Zeile 3, Spalte 1) steht vor \"Dateiname=" + notRead + "das Anh\344ngen bleibt aus.\n",
+        "(Zeile 9, Spalte 1) steht vor \"Dateiname=" + notRead + "das Anh\344ngen bleibt aus.\n"},
+       {"ersetzt"},
+       1},
+      {"nor the program before it",
+       Block("Ziel=Datei*\r\nExterner Programmaufruf=calc.exe*\r\nDateiname=f*", "d"),
+       {"  Programm:    keins\n",
+        "Hinweis: Der Eintrag \"Externer Programmaufruf=\" (Zeile 3, Spalte 1) steht vor "
+        "\"Dateiname=" + notRead + "kein Programm wird gestartet.\n",
+        noPrograms},
+       {},
+       1},
+      {"a program before the append is not reached either",
+       Block("Ziel=Datei*Dateiname=f*\r\nExterner Programmaufruf=calc.exe*Anhaengen=Ja*", "d"),
+       {"  Anh\344ngen:    ja\n", "(Zeile 3, Spalte 1) steht vor \"Anhaengen=" + notRead,
+        noPrograms},
+       {},
+       1},
+      {"nor a clipboard append before the target",
+       Block("Anhaengen=Ja*\r\nZiel=Zwischenablage*", "d"),
+       {"(Zeile 2, Spalte 1) steht vor \"Ziel=" + notRead +
+        "die Zwischenablage wird vorher geleert.\n"},
+       {},
+       1},
+      {"append in lower case", Block(kFile + "\r\nAnhaengen=ja*", "d"),
+       {"Hinweis: \"Anhaengen=ja\" (Zeile 4, Spalte 1) schaltet das Anh\344ngen nicht ein: nur "
+        "\"Ja\", genau so geschrieben.\n"},
+       {"nicht gelesen"},
+       1},
+      {"a line break before the file name's \"*\"", RawBlock("Ziel=Datei*Dateiname=C:\\x.txt\r\n*"),
+       {"  Dateiname:   C:\\x.txt<CR><LF>\n",
+        cannotWrite + "enth\344lt einen Zeilenumbruch (das \"*\" muss direkt hinter dem Wert "
+                      "stehen).\n",
+        "Ergebnis: 0 von 1 Bl\366cken werden geliefert.\n"},
+       {kDeliveredLine},
+       1},
+      {"a file name ending in a backslash: the program is started all the same",
+       RawBlock("Ziel=Datei*Dateiname=C:\\neu\\*Externer Programmaufruf=calc.exe*"),
+       {cannotWrite + "endet mit \"\\\" und nennt so ein Verzeichnis, keine Datei. qor.exe "
+                      "startet das Programm des Blocks trotzdem.\n",
+        "startet:\n  Block 1, Externer Programmaufruf: calc.exe\n"},
+       {kDeliveredLine},
+       1},
+      {"or a slash", RawBlock("Ziel=Datei*Dateiname=C:\\neu/*"),
+       {cannotWrite + "endet mit \"/\" und nennt so ein Verzeichnis, keine Datei.\n"},
+       {kDeliveredLine},
+       1},
+      {"a control character", RawBlock("Ziel=Datei*Dateiname=C:\\x\x01.txt*"),
+       {cannotWrite + "enth\344lt das Steuerzeichen <0x01>.\n"}, {kDeliveredLine}, 1},
+      {"a tab", RawBlock("Ziel=Datei*Dateiname=C:\\x\t.txt*"),
+       {cannotWrite + "enth\344lt das Steuerzeichen <TAB>.\n"}, {kDeliveredLine}, 1},
+      {"a long path's \"\\\\?\\\" is no question mark", RawBlock("Ziel=Datei*Dateiname=\\\\?\\C:\\x.txt*"),
+       {kDeliveredLine}, {"NICHT"}, 0},
+      {"Windows gets a file name up to its NUL",
+       RawBlock("Ziel=Datei*" + std::string("Dateiname=C:\\x.txt\0?", 20) + "*"),
+       {"  Dateiname:   C:\\x.txt<NUL>?\n", kDeliveredLine,
+        "Hinweis: Der Dateiname (Zeile 1, Spalte 29) enth\344lt ein Nullzeichen: Windows erh\344lt "
+        "nur \"C:\\x.txt\".\n"},
+       {},
+       1},
+  };
+  for (const char refusedChar : {'"', '<', '>', '|', '?'}) {
+    rows.push_back({"a character Windows refuses",
+                    RawBlock("Ziel=Datei*Dateiname=C:\\x" + std::string(1, refusedChar) + ".txt*"),
+                    {cannotWrite + "enth\344lt das Zeichen \"" + refusedChar + "\"" + refused},
+                    {kDeliveredLine},
+                    1});
+  }
+  // A line break in a DDE name or a command line is named where it stands;
+  // the block is still handed over and its program or server listed.
+  for (const std::string key : {"DDE-Service=", "DDE-Server=", "DDE-Topic=", "DDE-Item="}) {
+    std::string header = dde;
+    const size_t at = header.find(key);
+    header.insert(header.find('*', at), "\r\n");
+    rows.push_back({"a line break in a DDE value", RawBlock(header),
+                    {"Hinweis: Zeilenumbruch im Wert von \"" + key + "\" (Zeile 1, Spalte " +
+                         std::to_string(18 + at) + ")" + lineBreak + "\n",
+                     kDeliveredLine, ", DDE-Service (wenn es nicht schon l\344uft): srv.exe"},
+                    {},
+                    1});
+  }
+  rows.push_back({"a line break in the command line",
+                  RawBlock("Ziel=Datei*Dateiname=C:\\x.txt*Externer Programmaufruf=calc.exe x\n*"),
+                  {"Hinweis: Zeilenumbruch im Wert von \"Externer Programmaufruf=\" (Zeile 1, "
+                   "Spalte 48)" + lineBreak + "\n",
+                   "  Block 1, Externer Programmaufruf: calc.exe x<LF>\n"},
+                  {},
+                  1});
+  for (const Row& row : rows) {
+    const JobCheck check = CheckJob(row.job);
+    const std::string report = FormatCheck(check, "a.qor");
+    SCOPED_TRACE(std::string(row.what) + "\n" + report);
+    for (const std::string& text : row.says) EXPECT_NE(report.find(text), std::string::npos) << text;
+    for (const std::string& text : row.never) EXPECT_EQ(report.find(text), std::string::npos) << text;
+    EXPECT_EQ(CheckStatus(check), row.status);
+  }
 }
 
 TEST(Checker, DdeEntryBeforeTargetMakesHeaderInvalid) {

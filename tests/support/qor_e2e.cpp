@@ -173,7 +173,7 @@ AddressSpaceSqueeze::~AddressSpaceSqueeze() {
   for (void* p : reserved_) VirtualFree(p, 0, MEM_RELEASE);
 }
 
-std::string QorcheckReport(const TempDir& dir, const std::string& jobPath, RunResult* run,
+std::string QorcheckReport(const TempDir& dir, const std::string& argumentText, RunResult* run,
                            DWORD timeoutMs) {
   const std::string reportPath = dir / "bericht.txt";
   SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
@@ -181,7 +181,7 @@ std::string QorcheckReport(const TempDir& dir, const std::string& jobPath, RunRe
                               CREATE_ALWAYS, 0, nullptr);
   if (report == INVALID_HANDLE_VALUE) return "<no report file>";
   const RunResult ended =
-      RunCommandLine("\"" + BinDir() + "\\qorcheck.exe\" \"" + jobPath + "\"", timeoutMs, report);
+      RunCommandLine("\"" + BinDir() + "\\qorcheck.exe\" " + argumentText, timeoutMs, report);
   CloseHandle(report);
   if (run != nullptr) *run = ended;
   std::string bytes;

@@ -72,10 +72,11 @@ Lines RunLines(const TempDir& dir, const Lines& more = {});
 // Writes `job` to a job file in `dir` and runs qor.exe on it.
 RunResult RunJob(const TempDir& dir, const std::string& job, DWORD timeoutMs = 60000);
 
-// What qorcheck.exe prints (output and errors) for `jobPath`; "<no report>"
-// when it did not end in time. `run` receives how it ended.
-std::string QorcheckReport(const TempDir& dir, const std::string& jobPath, RunResult* run = nullptr,
-                           DWORD timeoutMs = 60000);
+// What qorcheck.exe prints (output and errors) when started, as qor.exe is,
+// with `argumentText` after its quoted path and one blank, exactly as given;
+// "<no report>" when it did not end in time. `run` receives how it ended.
+std::string QorcheckReport(const TempDir& dir, const std::string& argumentText,
+                           RunResult* run = nullptr, DWORD timeoutMs = 60000);
 
 // Reserves all free address space of this process but for about `leftBytes`
 // in one piece, so that larger allocations fail for real; given back when the

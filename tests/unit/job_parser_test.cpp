@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "qor_state.h"
 #include "stand_ins.h"
 
@@ -122,6 +125,30 @@ TEST(ParseHeaderBlock, FileEntriesMustFollowInOrder) {
   ASSERT_TRUE(ParseHeader("Ziel=Datei*Externer Programmaufruf=p*Dateiname=f*Anhaengen=Ja*\r\n"));
   EXPECT_TRUE(JobBlock.AppendFlag);
   EXPECT_EQ(JobBlock.ExternalProgram, "") << "written before the append entry: passed over";
+}
+
+// A watcher sees every key lookup as the parser makes it: where it started,
+// where the key stood, the next position and the value.
+std::vector<std::string> seenLookups;
+void RecordLookup(const KeyLookup& l) {
+  seenLookups.push_back(std::string(l.key) + " " + std::to_string(l.from) + " " +
+                        std::to_string(l.found) + " " + std::to_string(l.next) + " [" +
+                        std::string(l.value) + "]");
+}
+
+TEST(ParseHeaderBlock, KeyLookupsAreReportedAsMade) {
+  seenLookups.clear();
+  KeyLookupWatcher = RecordLookup;
+  // The file name's "*" ends the header: the lookups after it search from 0.
+  ASSERT_TRUE(ParseHeader("Ziel=Datei*Anhaengen=Ja*Dateiname= f *"));
+  KeyLookupWatcher = nullptr;
+  EXPECT_EQ(seenLookups, (std::vector<std::string>{"Ziel= 1 1 12 [Datei]",
+                                                   "Dateiname= 12 25 0 [f]",
+                                                   "Anhaengen= 0 12 25 [Ja]",
+                                                   "Externer Programmaufruf= 25 0 25 []"}));
+  seenLookups.clear();
+  ASSERT_TRUE(ParseHeader("Ziel=Zwischenablage*"));
+  EXPECT_TRUE(seenLookups.empty()) << "nobody watching";
 }
 
 TEST(ParseHeaderBlock, ZielMayStandAnywhereAndSecondIsIgnored) {

@@ -27,7 +27,12 @@ struct KeyCursor {
   int32_t next = 0;
 
   std::string Lookup(std::string_view key) {
-    return ExtractBetween(JobBlock.HeaderText, key, kValueEnd, position, next);
+    const int32_t from = position;
+    int32_t found = 0;
+    std::string value(
+        ExtractBetweenView(JobBlock.HeaderText, key, kValueEnd, position, next, &found));
+    if (KeyLookupWatcher != nullptr) KeyLookupWatcher({key, from, found, next, value});
+    return value;
   }
   void Advance() { position = next; }
 };
@@ -61,6 +66,8 @@ bool ParseDdeEntries(KeyCursor& keys) {
 
 }  // namespace
 
+void (*KeyLookupWatcher)(const KeyLookup& lookup) = nullptr;
+
 std::string_view TrimBlanks(std::string_view text) {
   const size_t first = text.find_first_not_of(' ');
   if (first == std::string_view::npos) return {};
@@ -74,12 +81,15 @@ std::string ExtractBetween(std::string_view text, std::string_view startMarker,
 }
 
 std::string_view ExtractBetweenView(std::string_view text, std::string_view startMarker,
-                                    std::string_view endMarker, int32_t from, int32_t& next) {
+                                    std::string_view endMarker, int32_t from, int32_t& next,
+                                    int32_t* markerAt) {
+  if (markerAt != nullptr) *markerAt = 0;
   const size_t length = text.size();
   const size_t searchStart = from <= 0 ? 0 : static_cast<size_t>(from) - 1;
   if (searchStart > length) return {};
   const size_t found = text.find(startMarker, searchStart);
   if (found == std::string_view::npos) return {};
+  if (markerAt != nullptr) *markerAt = static_cast<int32_t>(found) + 1;
 
   const size_t valueStart = found + startMarker.size();  // 0-based i
   const size_t endFound = text.find(endMarker, valueStart);

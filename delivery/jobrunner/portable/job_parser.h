@@ -19,9 +19,26 @@ std::string_view TrimBlanks(std::string_view text);
 // marker, 0 when nothing follows; it is left alone when startMarker is absent.
 std::string ExtractBetween(std::string_view text, std::string_view startMarker,
                            std::string_view endMarker, int32_t from, int32_t& next);
-// The same as a view into `text`, without a copy.
+// The same as a view into `text`, without a copy; `markerAt`, when given,
+// receives the 1-based position of startMarker, 0 when it is absent.
 std::string_view ExtractBetweenView(std::string_view text, std::string_view startMarker,
-                                    std::string_view endMarker, int32_t from, int32_t& next);
+                                    std::string_view endMarker, int32_t from, int32_t& next,
+                                    int32_t* markerAt = nullptr);
+
+// One key lookup of the header parser, as it was made: `key` searched in
+// HeaderText from the key position `from`, found at the 1-based position
+// `found` (0: not found), leaving the key next position `next` and giving
+// `value`, a view into HeaderText.
+struct KeyLookup {
+  std::string_view key;
+  int32_t from;
+  int32_t found;
+  int32_t next;
+  std::string_view value;
+};
+// Sees every key lookup while it is set, so a checking tool can tell what
+// the parser read; qor.exe leaves it null and pays a test of it per lookup.
+extern void (*KeyLookupWatcher)(const KeyLookup& lookup);
 
 // Reads the next header at or after `position` into JobBlock; false when none
 // follows or it is invalid.
