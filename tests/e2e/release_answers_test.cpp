@@ -100,10 +100,11 @@ TEST(ReleaseAnswers, AppendTakesTheNearTurnWhereTheFarOneIsRefused) {
   EXPECT_EQ(Content(target), "alt+neu");
 }
 
-// Without MoveFileExA (Windows 95, 98 and Me) the old file is deleted and the
-// new one renamed into place, but only when no one has the old file open:
-// Windows 95 deletes open files, and their holder would go on with a deleted
-// file. A held file is written in place, so its holder sees the new content.
+// Without MoveFileExA (Windows 95, 98 and Me) the old file is moved aside and
+// the new one renamed into place, but only when no one has the old file open:
+// Windows 95 moves and deletes open files, and their holder would go on with a
+// file that is gone. A held file is written in place, so its holder sees the
+// new content.
 TEST(ReleaseAnswers, WithoutMoveFileExAHeldFileIsWrittenInPlace) {
   for (const bool held : {false, true}) {
     SCOPED_TRACE(held ? "held by another program" : "not held");
@@ -134,16 +135,24 @@ TEST(ReleaseAnswers, WithoutMoveFileExAHeldFileIsWrittenInPlace) {
   }
 }
 
-// Without MoveFileExA, a rename refused after the old file was deleted: the
-// file is written anew from the payload. When that write fails too, the file
-// it made goes, and with the old file deleted nothing of either remains.
-TEST(ReleaseAnswers, WithoutMoveFileExARenameRefusedAfterTheDeleteWritesTheFileAnew) {
+// Without MoveFileExA the old file is moved aside before the new content takes
+// its name. Whatever is refused on the way, the name ends with the old or the
+// new content, and when even the way back is refused and the file cannot be
+// written anew, the old content is kept beside it; otherwise nothing is left.
+TEST(ReleaseAnswers, WithoutMoveFileExAOldFileIsKeptUntilTheNewHasItsName) {
   const struct {
-    const char* plan;  // the trace is off: the first write fills the temporary file
-    const char* left;  // what the file holds afterwards, or "<none>"
+    const char* plan;    // the trace is off: the first write fills the temporary file
+    const char* left;    // what the file holds afterwards, or "<none>"
+    const char* beside;  // what a file left beside it holds, or "" for none
   } cases[] = {
-      {"MoveFileExA:1+=120;MoveFileA:1=32", "neue Liste"},
-      {"MoveFileExA:1+=120;MoveFileA:1=32;WriteFile:2=112", "<none>"},
+      // the old file cannot be moved aside: it is written in place
+      {"MoveFileExA:1+=120;MoveFileA:1=5", "neue Liste", ""},
+      // the new content's rename refused: the old file goes back, then in place
+      {"MoveFileExA:1+=120;MoveFileA:2=32", "neue Liste", ""},
+      {"MoveFileExA:1+=120;MoveFileA:2=32;WriteFile:2=112", "alte Liste", ""},
+      // the way back refused too: written anew, the old content given up only then
+      {"MoveFileExA:1+=120;MoveFileA:2-3=32", "neue Liste", ""},
+      {"MoveFileExA:1+=120;MoveFileA:2-3=32;WriteFile:2=112", "<none>", "alte Liste"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.plan);
@@ -155,7 +164,13 @@ TEST(ReleaseAnswers, WithoutMoveFileExARenameRefusedAfterTheDeleteWritesTheFileA
     ASSERT_TRUE(RunWithPlan(c.plan, dir / "job.qor").finished);
     std::string content;
     EXPECT_EQ(ReadFileBytes(target, content) ? content : "<none>", c.left);
-    EXPECT_EQ(Listing(dir / "~qor*"), Lines{}) << "no temporary file left";
+    const Lines beside = Listing(dir / "~qor*");
+    if (*c.beside == '\0') {
+      EXPECT_EQ(beside, Lines{}) << "no temporary file left";
+    } else {
+      ASSERT_EQ(beside.size(), 1u);
+      EXPECT_EQ(Content(dir / beside[0]), c.beside);
+    }
   }
 }
 

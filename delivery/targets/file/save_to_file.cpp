@@ -13,6 +13,9 @@ namespace {
 
 constexpr int kReplaceAttempts = 5;
 constexpr DWORD kReplaceRetryMs = 50;
+// Names tried for the temporary file; the old file moved aside takes the
+// next as many.
+constexpr uint32_t kNameAttempts = 16;
 
 // True when `fileName` opens without sharing (no one else has it open) or is
 // not there at all.
@@ -34,7 +37,7 @@ class TemporaryFile {
   // ended by force left one of the same name.
   bool Create(const std::string& fileName) {
     const DWORD processId = qor::api::GetCurrentProcessId();
-    for (uint32_t attempt = 0; attempt < 16; ++attempt) {
+    for (uint32_t attempt = 0; attempt < kNameAttempts; ++attempt) {
       name_ = TemporaryNameBeside(fileName, processId, attempt);
       file_ = qor::UniqueFile(qor::api::CreateFileA(name_.c_str(), GENERIC_WRITE, 0, nullptr,
                                                     CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -78,24 +81,14 @@ class TemporaryFile {
       last.Record(error);
       return false;
     }
-    // Windows 95, 98 and Me have no MoveFileExA. The new content is complete,
-    // so the old file may go now, but only when no one has it open: Windows
-    // 95 deletes an open file, and its holder would go on writing into a
-    // deleted file. A held file is written in place instead.
-    if (!NoOneHolds(fileName)) {
-      last.Record();
-      return false;
-    }
-    if (!qor::api::DeleteFileA(fileName.c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND) {
-      last.Record();
-      return false;
-    }
-    if (!qor::api::MoveFileA(name_.c_str(), fileName.c_str())) {
-      last.Record();
-      return false;
-    }
-    name_.clear();
-    return true;
+    return ReplaceWithoutMoveFileEx(fileName, last);
+  }
+
+  // After the old file was written in place: what was kept of it beside it is
+  // not needed any more.
+  void DropAside() {
+    if (!aside_.empty()) qor::api::DeleteFileA(aside_.c_str());
+    aside_.clear();
   }
 
   void Remove() {
@@ -105,7 +98,53 @@ class TemporaryFile {
   }
 
  private:
+  // Windows 95, 98 and Me have no MoveFileExA. The old file is moved aside
+  // under a name of its own, the new content renamed into its place, and only
+  // then is the old one deleted; a refused rename puts the old file back. So
+  // no failure leaves the name without either content, and should even the
+  // way back be refused, the old content stays beside it. Only when no one
+  // has the old file open: Windows 95 moves and deletes open files, and their
+  // holder would go on with a file that is no longer there. A held file is
+  // written in place instead.
+  bool ReplaceWithoutMoveFileEx(const std::string& fileName, LastError& last) {
+    if (!NoOneHolds(fileName)) {
+      last.Record();
+      return false;
+    }
+    if (!MoveAside(fileName, last)) return false;
+    if (!qor::api::MoveFileA(name_.c_str(), fileName.c_str())) {
+      // The code first: recording it may need memory, and the way back must
+      // not wait for that.
+      const DWORD refused = ::GetLastError();
+      if (!aside_.empty() && qor::api::MoveFileA(aside_.c_str(), fileName.c_str())) aside_.clear();
+      last.Record(refused);
+      return false;
+    }
+    name_.clear();
+    DropAside();
+    return true;
+  }
+
+  // Moves the old file to a free name beside it; `aside_` stays empty when
+  // there was no old file.
+  bool MoveAside(const std::string& fileName, LastError& last) {
+    const DWORD processId = qor::api::GetCurrentProcessId();
+    for (uint32_t attempt = kNameAttempts; attempt < 2 * kNameAttempts; ++attempt) {
+      std::string aside = TemporaryNameBeside(fileName, processId, attempt);
+      if (qor::api::MoveFileA(fileName.c_str(), aside.c_str())) {
+        aside_ = std::move(aside);
+        return true;
+      }
+      const DWORD error = ::GetLastError();
+      if (error == ERROR_FILE_NOT_FOUND) return true;
+      if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) break;
+    }
+    last.Record();
+    return false;
+  }
+
   std::string name_;
+  std::string aside_;  // the old content, moved aside while the new takes its name
   qor::UniqueFile file_;
 };
 
@@ -150,7 +189,11 @@ int16_t SaveToFile(const std::string& fileName, std::string_view payload, int32_
     // No file could be made beside it, or the old file could not be replaced
     // (another program holds it open): written in place when it opens.
     WriteInPlace(fileName, bytes, last);
-    if (last.Failed()) TraceFileFailure(SaveFailure, fileName, last.error);
+    if (last.Failed()) {
+      TraceFileFailure(SaveFailure, fileName, last.error);
+    } else {
+      temporary.DropAside();
+    }
     return last.Take();
   } catch (const std::exception&) {
     return OutOfMemory(SaveFailure, fileName);
