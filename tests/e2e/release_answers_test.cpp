@@ -147,6 +147,7 @@ TEST(ReleaseAnswers, WithoutMoveFileExAOldFileIsKeptUntilTheNewHasItsName) {
   } cases[] = {
       // the old file cannot be moved aside: it is written in place
       {"MoveFileExA:1+=120;MoveFileA:1=5", "neue Liste", ""},
+      {"MoveFileExA:1+=120;MoveFileA:1=32;WriteFile:2=112", "alte Liste", ""},
       // the new content's rename refused: the old file goes back, then in place
       {"MoveFileExA:1+=120;MoveFileA:2=32", "neue Liste", ""},
       {"MoveFileExA:1+=120;MoveFileA:2=32;WriteFile:2=112", "alte Liste", ""},
