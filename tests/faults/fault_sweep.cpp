@@ -4,11 +4,13 @@
 // After every run it checks what qor.exe promises whatever fails.
 //
 //   qor_fault_sweep [--job NAME] [--kinds call,alloc,call+] [--every K]
-//                   [--plan PLAN [--hits PART]] [--crowd WINDOWS[,PROCESSES]]
+//                   [--plan PLAN [--hits PART] [--within SECONDS]]
+//                   [--crowd WINDOWS[,PROCESSES]]
 //
 // --every K runs every K-th N only (from N = 1); --plan runs one plan once,
 // and with --hits its first fault must hit PART of the run (start-up, header,
-// block, sentinel, end).
+// block, sentinel, end); with --within the run must end in that time (a
+// message that gets no answer waits out the link's time-out).
 // --crowd counts each job with that many more hidden top-level windows (and
 // idle processes) about, gone again when the faults are injected, as when
 // other programs come and go beside the sweep, and runs the last N of each
@@ -83,6 +85,7 @@ struct Report {
   Lines failed;     // every function (or "alloc") that failed
   Counts beforeBlock;  // made before the block's delivery began
   std::optional<Counts> throughBlock;  // made before what follows the block began
+  DWORD tookMs = 0;                    // from the start of qor_faults.exe to its end
 };
 
 Report ReadReport(const std::string& path) {
@@ -451,14 +454,17 @@ Report RunOnce(const Job& job, const std::string& plan, Lines& problems,
   SetEnvironmentVariableA("QOR_FAULTS", plan.empty() ? nullptr : plan.c_str());
   SetEnvironmentVariableA("QOR_FAULTS_REPORT", reportPath.c_str());
   BoxAnswerer answerer(kDdeServerBoxCaption);
+  const DWORD started = GetTickCount();
   const RunResult run =
       RunCommandLine("\"" + BinDir() + "\\qor_faults.exe\" " + jobPath, kRunBoundMs);
+  const DWORD tookMs = GetTickCount() - started;
   const std::vector<SeenBox> boxes = answerer.Stop();
   SetEnvironmentVariableA("QOR_FAULTS", nullptr);
   SetEnvironmentVariableA("QOR_FAULTS_REPORT", nullptr);
   const Lines trace = TraceMessages();
   SetTrace(Trace::Off);
   Report report = ReadReport(reportPath);
+  report.tookMs = tookMs;
 
   if (!run.finished)
     problems.push_back("did not end within the bound");
@@ -560,7 +566,7 @@ std::string Reproduce(const Sweep& sweep, const Job& job, const std::string& pla
 // run of the block when its fault hit the start-up or the block, apart when
 // it hit later. `pinned`: the part the fault must hit, when a finding is run.
 void Try(Sweep& sweep, const Job& job, const std::string& plan,
-         const std::string& pinned = "") {
+         const std::string& pinned = "", DWORD withinMs = 0) {
   Lines problems;
   const Report report = RunOnce(job, plan, problems);
   if (report.read && report.injected == 0 && !plan.empty()) return;
@@ -571,6 +577,10 @@ void Try(Sweep& sweep, const Job& job, const std::string& plan,
   if (!pinned.empty() && report.hit != pinned) {
     problems.push_back("the fault hit the " + report.hit + ", not the " + pinned +
                        " it was pinned for");
+  }
+  if (withinMs != 0 && report.tookMs > withinMs) {
+    problems.push_back("took " + std::to_string(report.tookMs) + " ms, more than the " +
+                       std::to_string(withinMs) + " ms it was pinned for");
   }
   if (problems.empty() && report.read && KindOf(plan, report) == Run::kOutside) {
     ++sweep.outside;
@@ -596,11 +606,13 @@ int main(int argc, char** argv) {
   std::string onlyJob, onePlan, pinned, kinds = "call,alloc";
   uint32_t every = 1;
   int crowdWindows = 0, crowdProcesses = 0;
+  DWORD withinMs = 0;
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string option = argv[i], value = argv[i + 1];
     if (option == "--job") onlyJob = value;
     if (option == "--plan") onePlan = value, verbose = true;
     if (option == "--hits") pinned = value;
+    if (option == "--within") withinMs = static_cast<DWORD>(std::stoul(value) * 1000);
     if (option == "--kinds") kinds = value;
     if (option == "--every") every = std::max(1ul, std::stoul(value));
     if (option == "--crowd") std::sscanf(value.c_str(), "%d,%d", &crowdWindows, &crowdProcesses);
@@ -614,7 +626,7 @@ int main(int argc, char** argv) {
   for (const Job& job : kJobs) {
     if (onlyJob.empty() ? job.onlyWhenNamed : onlyJob != job.name) continue;
     if (!onePlan.empty()) {
-      Try(sweep, job, onePlan, pinned);
+      Try(sweep, job, onePlan, pinned, withinMs);
       continue;
     }
     Lines problems;
