@@ -3,6 +3,7 @@
 
 #include <exception>
 #include <limits>
+#include <string>
 
 #include "error_table.h"
 #include "file_presence.h"
@@ -23,8 +24,10 @@ qor::UniqueFile OpenForReading(const std::string& path) {
                                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-}  // namespace
-
+// Reads the whole file into `text`, one char per byte. False after any
+// failure, which it traces itself; a file too long for 32-bit positions, or
+// one whose length cannot be had in memory, fails as "out of memory". The
+// file is closed again before it returns.
 bool ReadWholeFile(const std::string& path, JobTextBuffer& text) {
   QorError error;
   try {
@@ -65,6 +68,8 @@ bool ReadWholeFile(const std::string& path, JobTextBuffer& text) {
   if (TraceOn) WriteTrace(ReadFailure(error));
   return false;
 }
+
+}  // namespace
 
 void RunJobFile() {
   const std::string argument = ProcessArgumentText();
