@@ -9,7 +9,7 @@
 
 #include "check_report.h"
 #include "job_check.h"
-#include "job_parser.h"
+#include "text_format.h"
 #include "verdict_texts.h"
 
 #ifdef _WIN32

@@ -10,6 +10,7 @@
 #include "job_parser.h"
 #include "process_argument.h"
 #include "qor_state.h"
+#include "text_format.h"
 #include "texts.h"
 #include "trace_log.h"
 #include "win_owners.h"

@@ -6,6 +6,7 @@
 #include "deliver_block.h"
 #include "qor_state.h"
 #include "target_table.h"
+#include "text_format.h"
 
 // The test build qor_faults.exe tells its failure plan which part of the run
 // it is in; qor.exe marks nothing.
@@ -67,13 +68,6 @@ bool ParseDdeEntries(KeyCursor& keys) {
 }  // namespace
 
 void (*KeyLookupWatcher)(const KeyLookup& lookup) = nullptr;
-
-std::string_view TrimBlanks(std::string_view text) {
-  const size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  const size_t last = text.find_last_not_of(' ');
-  return text.substr(first, last - first + 1);
-}
 
 std::string ExtractBetween(std::string_view text, std::string_view startMarker,
                            std::string_view endMarker, int32_t from, int32_t& next) {

@@ -11,9 +11,6 @@ inline constexpr std::string_view kHeaderEnd = "(((HEADEREND)))";
 inline constexpr std::string_view kDataStart = "(((DATASTART)))";
 inline constexpr std::string_view kDataEnd = "(((DATAEND)))";
 
-// Removes leading and trailing blanks (the space character only).
-std::string_view TrimBlanks(std::string_view text);
-
 // Text between the first startMarker at or after `from` (1-based; 0 means 1)
 // and the next endMarker, trimmed. `next` receives the position after the end
 // marker, 0 when nothing follows; it is left alone when startMarker is absent.
