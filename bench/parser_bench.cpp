@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "dde_server.h"
+#include "companion_path.h"
 #include "deliver_block.h"
 #include "job_parser.h"
 #include "qor_state.h"

@@ -2,7 +2,8 @@
 // Windows directory and so no ZIRARUDAZADER.INI to read. The report says so
 // in place of the path. Nor are there the files a server's command line is
 // taken apart against: the report states the rule instead.
-#include "dde_server.h"
+#include "companion_path.h"
+#include "program_lookup.h"
 #include "qor_state.h"
 #include "verdict_texts.h"
 

@@ -2,10 +2,10 @@
 
 #include <string_view>
 
-#include "dde_server.h"
 #include "file_name_rules.h"
 #include "job_parser.h"
 #include "program_calls.h"
+#include "program_lookup.h"
 #include "target_table.h"
 #include "text_places.h"
 #include "verdict_texts.h"

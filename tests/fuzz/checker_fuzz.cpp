@@ -12,10 +12,11 @@
 #include <vector>
 
 #include "check_report.h"
-#include "dde_server.h"
+#include "companion_path.h"
 #include "job_check.h"
 #include "job_parser.h"
 #include "program_calls.h"
+#include "program_lookup.h"
 #include "qor_state.h"
 #include "server_command_line.h"
 #include "target_table.h"

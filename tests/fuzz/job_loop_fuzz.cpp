@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "dde_server.h"
+#include "companion_path.h"
 #include "deliver_block.h"
 #include "job_parser.h"
 #include "qor_state.h"

@@ -1,6 +1,6 @@
 #include "stand_ins.h"
 
-#include "dde_server.h"
+#include "companion_path.h"
 #include "deliver_block.h"
 
 StandIns& StandIns::Get() {

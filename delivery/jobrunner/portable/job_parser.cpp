@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "dde_server.h"
+#include "companion_path.h"
 #include "deliver_block.h"
 #include "qor_state.h"
 #include "target_table.h"
