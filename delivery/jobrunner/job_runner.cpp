@@ -5,8 +5,11 @@
 #include <limits>
 #include <string>
 
+#include "companion_path.h"
+#include "deliver_block.h"
 #include "error_table.h"
 #include "file_presence.h"
+#include "job_loop.h"
 #include "job_parser.h"
 #include "process_argument.h"
 #include "qor_state.h"
@@ -98,5 +101,7 @@ void RunJobFile() {
     if (TraceOn) WriteTrace(kJobEmpty);
     return;
   }
+  BlockDeliverer = DeliverBlock;
+  CompanionLocator = LocateCompanionPath;
   RunJobLoop();
 }

@@ -2,6 +2,6 @@
 #pragma once
 
 // Replaces the keyword "hulintern" in JobBlock.DdeService by the companion
-// application's path. Called by the parser, which needs no Windows API: a
-// checker built elsewhere links a stand-in.
+// application's path. The parser calls it as its CompanionLocator, which
+// qor.exe and qorcheck.exe set to it.
 void LocateCompanionPath();
