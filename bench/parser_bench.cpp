@@ -6,8 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "dde_server.h"
-#include "deliver_block.h"
+#include "job_loop.h"
 #include "job_parser.h"
 #include "qor_state.h"
 
@@ -61,15 +60,17 @@ double BestOf(int runs, F f) {
   return best;
 }
 
-}  // namespace
-
-void DeliverBlock() {
+void CountBlock() {
   ++gDelivered;
   gBytes += JobBlock.DataText.size();
 }
-void LocateCompanionPath() {}
+void LeaveCompanion() {}
+
+}  // namespace
 
 int main() {
+  BlockDeliverer = CountBlock;
+  CompanionLocator = LeaveCompanion;
   for (size_t mb : {10, 100, 1000}) {
     JobText = MakeJob(mb << 20);
     const double mbs = static_cast<double>(JobText.size()) / (1 << 20);

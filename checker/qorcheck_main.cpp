@@ -9,11 +9,13 @@
 
 #include "check_report.h"
 #include "job_check.h"
-#include "job_parser.h"
+#include "text_format.h"
 #include "verdict_texts.h"
 
 #ifdef _WIN32
+#include "companion_path.h"
 #include "process_argument.h"
+#include "program_lookup.h"
 #include "windows_console.h"
 #endif
 
@@ -64,6 +66,16 @@ std::string JobPathArgument([[maybe_unused]] int argc, [[maybe_unused]] char** a
 #endif
 }
 
+// Where "hulintern" leads and what a server's command line starts: on
+// Windows found by qor.exe's own procedures, so that the two cannot disagree.
+MachineLookups ThisMachine() {
+#ifdef _WIN32
+  return {LocateCompanionPath, ThisMachinesFiles()};
+#else
+  return kAwayFromWindows;
+#endif
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -91,7 +103,7 @@ int main(int argc, char** argv) {
       std::fputs(ForTerminal(kJobFileEmpty).c_str(), stdout);
       return 2;
     }
-    const JobCheck check = CheckJobText();
+    const JobCheck check = CheckJobText(ThisMachine());
     std::fputs(ForTerminal(FormatCheck(check, path)).c_str(), stdout);
     return CheckStatus(check);
   } catch (const std::exception&) {

@@ -82,7 +82,10 @@ class LazyProc {
 
 namespace qor::api {
 
-// kernel32: files and directories
+// kernel32.dll: files and directories; the program's own process, its command
+// line and module, the time and the Windows release; starting programs and
+// the snapshot scan; global memory and atoms (clipboard data and the DDE
+// names of applications, topics and items); text conversion.
 QOR_LAZY("kernel32.dll", CreateFileA, (intptr_t)INVALID_HANDLE_VALUE);
 QOR_LAZY("kernel32.dll", ReadFile);
 QOR_LAZY("kernel32.dll", WriteFile);
@@ -100,13 +103,13 @@ QOR_LAZY("kernel32.dll", FindClose);
 QOR_LAZY("kernel32.dll", SearchPathA);
 QOR_LAZY("kernel32.dll", GetFileAttributesA, (intptr_t)INVALID_FILE_ATTRIBUTES);
 QOR_LAZY("kernel32.dll", CloseHandle);
-
-// kernel32: process, time, system information
 QOR_LAZY("kernel32.dll", GetCommandLineA);
 QOR_LAZY("kernel32.dll", GetCurrentProcessId);
-QOR_LAZY("kernel32.dll", GetLocalTime);
-QOR_LAZY("kernel32.dll", Sleep);
 QOR_LAZY("kernel32.dll", GetModuleFileNameA);
+QOR_LAZY("kernel32.dll", GetModuleHandleA);
+QOR_LAZY("kernel32.dll", GetLocalTime);
+QOR_LAZY("kernel32.dll", GetTickCount);
+QOR_LAZY("kernel32.dll", Sleep);
 QOR_LAZY("kernel32.dll", GetVersionExA);
 QOR_LAZY("kernel32.dll", GetWindowsDirectoryA);
 QOR_LAZY("kernel32.dll", GetPrivateProfileStringA);
@@ -115,55 +118,47 @@ QOR_LAZY("kernel32.dll", OpenProcess);
 QOR_LAZY("kernel32.dll", CreateToolhelp32Snapshot, (intptr_t)INVALID_HANDLE_VALUE);
 QOR_LAZY("kernel32.dll", Process32First);
 QOR_LAZY("kernel32.dll", Process32Next);
-QOR_LAZY("kernel32.dll", GetTickCount);
 QOR_LAZY("kernel32.dll", GlobalAlloc);
 QOR_LAZY("kernel32.dll", GlobalLock);
 QOR_LAZY("kernel32.dll", GlobalUnlock);
+QOR_LAZY("kernel32.dll", GlobalSize);
 QOR_LAZY("kernel32.dll", GlobalFree);
+QOR_LAZY("kernel32.dll", GlobalAddAtomA);
+QOR_LAZY("kernel32.dll", GlobalDeleteAtom);
+QOR_LAZY("kernel32.dll", MultiByteToWideChar);
+QOR_LAZY("kernel32.dll", WideCharToMultiByte);
 
-// psapi: the process list scan
-QOR_LAZY("psapi.dll", EnumProcesses);
-QOR_LAZY("psapi.dll", EnumProcessModules);
-QOR_LAZY("psapi.dll", GetModuleFileNameExA);
-
-// user32: clipboard, windows, messages, message boxes
+// user32.dll: the clipboard; the message box; the hidden windows, their
+// messages and the search for a DDE server's window; the DDE message
+// parameters; running programs' paths upper-cased by the system's rules.
 QOR_LAZY("user32.dll", OpenClipboard);
 QOR_LAZY("user32.dll", EmptyClipboard);
 QOR_LAZY("user32.dll", SetClipboardData);
 QOR_LAZY("user32.dll", CloseClipboard);
 QOR_LAZY("user32.dll", MessageBoxA);
+QOR_LAZY("user32.dll", RegisterClassA);
+QOR_LAZY("user32.dll", CreateWindowExA);
+QOR_LAZY("user32.dll", DefWindowProcA);
+QOR_LAZY("user32.dll", EnumWindows);
 QOR_LAZY("user32.dll", PeekMessageA);
 QOR_LAZY("user32.dll", TranslateMessage);
 QOR_LAZY("user32.dll", DispatchMessageA);
 QOR_LAZY("user32.dll", MsgWaitForMultipleObjects);
-QOR_LAZY("user32.dll", RegisterClassA);
-QOR_LAZY("user32.dll", CreateWindowExA);
-QOR_LAZY("user32.dll", DefWindowProcA);
 QOR_LAZY("user32.dll", PostMessageA);
+QOR_LAZY("user32.dll", SendMessageTimeoutA);
+QOR_LAZY("user32.dll", InSendMessage);
 QOR_LAZY("user32.dll", PackDDElParam);
 QOR_LAZY("user32.dll", UnpackDDElParam);
 QOR_LAZY("user32.dll", FreeDDElParam);
 QOR_LAZY("user32.dll", ReuseDDElParam);
-
-// kernel32: global atoms name DDE applications, topics and items
-QOR_LAZY("kernel32.dll", GlobalAddAtomA);
-QOR_LAZY("kernel32.dll", GlobalDeleteAtom);
-
-// DDE server application: running programs' paths are compared in upper case
-// by the system's rules.
 QOR_LAZY("user32.dll", CharUpperBuffA);
 
-// Clipboard and DDE transfer (delivery/targets): Form1, the clipboard owner
-// window and the search for a DDE server
-QOR_LAZY("user32.dll", EnumWindows);
-QOR_LAZY("user32.dll", SendMessageTimeoutA);
-QOR_LAZY("user32.dll", InSendMessage);
-QOR_LAZY("kernel32.dll", GlobalSize);
-QOR_LAZY("kernel32.dll", GetModuleHandleA);
-QOR_LAZY("kernel32.dll", MultiByteToWideChar);
-QOR_LAZY("kernel32.dll", WideCharToMultiByte);
+// psapi.dll: the process list scan.
+QOR_LAZY("psapi.dll", EnumProcesses);
+QOR_LAZY("psapi.dll", EnumProcessModules);
+QOR_LAZY("psapi.dll", GetModuleFileNameExA);
 
-// shell32 is not used: programs are started with CreateProcessA.
+// shell32.dll is not used: programs are started with CreateProcessA.
 
 }  // namespace qor::api
 

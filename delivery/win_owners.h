@@ -28,8 +28,14 @@ class Owner {
     value_ = Invalid();
     return value;
   }
+  // Keeps the thread's last error across the close: the caller may read
+  // the error of the step that failed after the owner let go.
   void reset(T value = Invalid()) {
-    if (value_ != Invalid()) Close(value_);
+    if (value_ != Invalid()) {
+      const DWORD error = ::GetLastError();
+      Close(value_);
+      ::SetLastError(error);
+    }
     value_ = value;
   }
 

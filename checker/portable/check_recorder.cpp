@@ -16,7 +16,8 @@ CheckRecorder* listening = nullptr;
 
 }  // namespace
 
-CheckRecorder::CheckRecorder(JobCheck& check) : check_(check) {
+CheckRecorder::CheckRecorder(JobCheck& check, const ProgramFiles* files)
+    : check_(check), files_(files) {
   listening = this;
   KeyLookupWatcher = &CheckRecorder::Watch;
 }
@@ -66,7 +67,7 @@ void CheckRecorder::HeaderParsed(int32_t position, int32_t next, bool valid) {
 void CheckRecorder::HeaderUnterminated() {
   BlockVerdict& v = check_.blocks.back();
   v.reason = kHeaderEndMissing;
-  JudgeReadHeader(v);
+  JudgeReadHeader(v, files_);
   check_.ending = kEndsAtUnterminatedHeader;
   check_.endsEarly = true;
 }
@@ -75,7 +76,7 @@ void CheckRecorder::DataParsed(int32_t position, int32_t next, bool deliver) {
   BlockVerdict& v = check_.blocks.back();
   const int32_t dataMarker = FindFrom(JobText, kDataStart, position);
   v.handedOver = deliver;
-  JudgeReadHeader(v);
+  JudgeReadHeader(v, files_);
   if (dataMarker == 0) {
     v.reason = kNoDataSection;
     return;

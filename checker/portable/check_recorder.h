@@ -7,12 +7,14 @@
 #include <vector>
 
 #include "job_check.h"
+#include "job_loop.h"
 #include "job_parser.h"
 
 class CheckRecorder : public JobLoopObserver {
  public:
   // Watches the parser's key lookups while it lives; one recorder at a time.
-  explicit CheckRecorder(JobCheck& check);
+  // A server's command line is judged against `files` (null: none at hand).
+  CheckRecorder(JobCheck& check, const ProgramFiles* files);
   ~CheckRecorder() override;
   CheckRecorder(const CheckRecorder&) = delete;
   CheckRecorder& operator=(const CheckRecorder&) = delete;
@@ -33,6 +35,7 @@ class CheckRecorder : public JobLoopObserver {
   void NoteHeadersInside(BlockVerdict& v, int32_t from, int32_t before, bool inPayload);
 
   JobCheck& check_;
+  const ProgramFiles* files_;
   std::vector<KeyRead> lookups_;  // of the header being parsed
   bool lookupLost_ = false;       // no memory to record one
 };

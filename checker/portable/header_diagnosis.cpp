@@ -2,7 +2,6 @@
 
 #include <string_view>
 
-#include "dde_server.h"
 #include "file_name_rules.h"
 #include "job_parser.h"
 #include "program_calls.h"
@@ -21,8 +20,8 @@ int32_t HeaderTextAt(int32_t markerAt) {
 
 class HeaderDiagnosis {
  public:
-  explicit HeaderDiagnosis(BlockVerdict& v)
-      : v_(v), h_(v.block.HeaderText), at_(HeaderTextAt(v.headerAt)) {}
+  HeaderDiagnosis(BlockVerdict& v, const ProgramFiles* files)
+      : v_(v), h_(v.block.HeaderText), at_(HeaderTextAt(v.headerAt)), files_(files) {}
 
   // The last lookup ended the parse: a target not known, a required value
   // missing.
@@ -165,21 +164,25 @@ class HeaderDiagnosis {
   // Away from Windows "hulintern" leads to no path to look at.
   void Server(const KeyRead& r) {
     LineBreak(r);
-    if (r.value == "hulintern" && ThisMachinesFiles() == nullptr) return;
-    std::string hint = ServerStartHint(v_.block.DdeService, ThisMachinesFiles(), Where(r.found));
+    if (r.value == "hulintern" && files_ == nullptr) return;
+    std::string hint = ServerStartHint(v_.block.DdeService, files_, Where(r.found));
     if (!hint.empty()) v_.hints.push_back(std::move(hint));
   }
 
   BlockVerdict& v_;
   const std::string& h_;
   int32_t at_;  // job position of the header text's first character
+  const ProgramFiles* files_;
 };
 
 }  // namespace
 
 bool ExplainInvalid(BlockVerdict& v) {
-  v.reason = HeaderDiagnosis(v).Invalid();
+  // An invalid header starts no server: no files to look at.
+  v.reason = HeaderDiagnosis(v, nullptr).Invalid();
   return !v.reason.empty();
 }
 
-void JudgeReadHeader(BlockVerdict& v) { HeaderDiagnosis(v).JudgeRead(); }
+void JudgeReadHeader(BlockVerdict& v, const ProgramFiles* files) {
+  HeaderDiagnosis(v, files).JudgeRead();
+}

@@ -13,5 +13,6 @@ bool ExplainInvalid(BlockVerdict& v);
 
 // The hints for the valid header of `v`, the file it can never write, and
 // whether it named "hulintern"; `v.handedOver` says whether the loop hands
-// the block to delivery.
-void JudgeReadHeader(BlockVerdict& v);
+// the block to delivery. A server's command line is taken apart against
+// `files`, or its rule stated where they are null.
+void JudgeReadHeader(BlockVerdict& v, const ProgramFiles* files);

@@ -3,19 +3,34 @@
 #include <utility>
 
 #include "check_recorder.h"
-#include "deliver_block.h"
+#include "job_loop.h"
 #include "job_parser.h"
 #include "text_places.h"
+#include "verdict_texts.h"
 
-JobCheck CheckJob(std::string_view text) {
+namespace {
+
+// The loop's call out to delivery: the checker delivers nothing; the
+// recorder has seen the block already.
+void DeliverNothing() {}
+
+void LocateCompanionElsewhere() { JobBlock.DdeService = kCompanionElsewhere; }
+
+}  // namespace
+
+const MachineLookups kAwayFromWindows{LocateCompanionElsewhere, nullptr};
+
+JobCheck CheckJob(std::string_view text, const MachineLookups& machine) {
   JobText = text;
-  return CheckJobText();
+  return CheckJobText(machine);
 }
 
-JobCheck CheckJobText() {
+JobCheck CheckJobText(const MachineLookups& machine) {
   JobBlock = JobBlockRecord();
   JobCheck check;
-  CheckRecorder recorder(check);
+  CheckRecorder recorder(check, machine.programFiles);
+  BlockDeliverer = DeliverNothing;
+  CompanionLocator = machine.locateCompanionPath;
   RunJobLoop(&recorder);
   check.headerMarkers = CountHeaderMarkers(1);
   return check;
@@ -28,7 +43,3 @@ int CheckStatus(const JobCheck& check) {
   }
   return 0;
 }
-
-// The loop's call out to delivery: the checker delivers nothing; the
-// recorder has seen the block already.
-void DeliverBlock() {}

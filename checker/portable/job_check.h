@@ -42,12 +42,30 @@ struct JobCheck {
   int32_t headerMarkers = 0;  // "(((HEADERSTART)))" markers in the whole text
 };
 
-// Checks JobText as qor.exe would run it. Overwrites JobBlock; the payloads in
-// the verdicts point into JobText and are valid while it stays unchanged.
-// "hulintern" is resolved by LocateCompanionPath as the loop calls it.
-JobCheck CheckJobText();
+struct ProgramFiles;
+
+// What the checker asks the machine it runs on, where qor.exe asks its own.
+// Each program that checks plugs in its answers: qorcheck.exe qor.exe's own
+// procedures, so that the two cannot disagree.
+struct MachineLookups {
+  // Replaces "hulintern" in JobBlock.DdeService when the parser calls it.
+  void (*locateCompanionPath)();
+  // The files a server's command line is taken apart against; null where
+  // there are none to look at.
+  const ProgramFiles* programFiles;
+};
+
+// Away from Windows there is no ZIRARUDAZADER.INI to read and no file a
+// server's command line could be taken apart against: "hulintern" becomes
+// kCompanionElsewhere and the report states the start rule instead.
+extern const MachineLookups kAwayFromWindows;
+
+// Checks JobText as qor.exe would run it on `machine`. Overwrites JobBlock;
+// the payloads in the verdicts point into JobText and are valid while it
+// stays unchanged.
+JobCheck CheckJobText(const MachineLookups& machine);
 // The same for a copy of `text`, which becomes JobText.
-JobCheck CheckJob(std::string_view text);
+JobCheck CheckJob(std::string_view text, const MachineLookups& machine);
 
 // The exit status of a job that could be read: 0 when every block is
 // delivered as written and nothing is named that cannot work, 1 otherwise.

@@ -3,12 +3,17 @@
 
 #include <exception>
 #include <limits>
+#include <string>
 
+#include "companion_path.h"
+#include "deliver_block.h"
 #include "error_table.h"
 #include "file_presence.h"
+#include "job_loop.h"
 #include "job_parser.h"
 #include "process_argument.h"
 #include "qor_state.h"
+#include "text_format.h"
 #include "texts.h"
 #include "trace_log.h"
 #include "win_owners.h"
@@ -23,8 +28,10 @@ qor::UniqueFile OpenForReading(const std::string& path) {
                                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-}  // namespace
-
+// Reads the whole file into `text`, one char per byte. False after any
+// failure, which it traces itself; a file too long for 32-bit positions, or
+// one whose length cannot be had in memory, fails as "out of memory". The
+// file is closed again before it returns.
 bool ReadWholeFile(const std::string& path, JobTextBuffer& text) {
   QorError error;
   try {
@@ -66,6 +73,8 @@ bool ReadWholeFile(const std::string& path, JobTextBuffer& text) {
   return false;
 }
 
+}  // namespace
+
 void RunJobFile() {
   const std::string argument = ProcessArgumentText();
 
@@ -92,5 +101,7 @@ void RunJobFile() {
     if (TraceOn) WriteTrace(kJobEmpty);
     return;
   }
+  BlockDeliverer = DeliverBlock;
+  CompanionLocator = LocateCompanionPath;
   RunJobLoop();
 }

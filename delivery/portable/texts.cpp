@@ -1,6 +1,6 @@
 #include "texts.h"
 
-#include "trace_format.h"
+#include "text_format.h"
 
 std::string ParameterLine(const std::string& argument) { return "Parameter:  " + argument; }
 

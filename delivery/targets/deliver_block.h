@@ -1,5 +1,4 @@
-// The job loop's call into delivery. Without the Windows API, so that the
-// loop builds natively; tests and the checker link stand-ins for it.
+// DeliverBlock: what qor.exe plugs into the job loop (job_loop.h).
 #pragma once
 
 // Carries out the block in JobBlock by its target.

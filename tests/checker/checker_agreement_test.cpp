@@ -7,7 +7,9 @@
 
 #include "box_answerer.h"
 #include "check_report.h"
+#include "companion_path.h"
 #include "job_check.h"
+#include "program_lookup.h"
 #include "qor_e2e.h"
 #include "stand_in.h"
 #include "system_state.h"
@@ -18,6 +20,11 @@ using namespace e2e;
 namespace {
 
 using Files = std::map<std::string, std::string>;
+
+// The checker with qor.exe's own lookups plugged in, as qorcheck.exe has them.
+JobCheck CheckHere(const std::string& job) {
+  return CheckJob(job, {LocateCompanionPath, ThisMachinesFiles()});
+}
 
 // What the checker says the files will hold. A long path's "\\?\" names
 // the same file.
@@ -47,7 +54,7 @@ void ExpectAgreement(const std::string& name, std::string (*makeJob)(const TempD
   SCOPED_TRACE(name);
   TempDir dir;
   const std::string job = makeJob(dir);
-  const JobCheck check = CheckJob(job);
+  const JobCheck check = CheckHere(job);
   SetTrace(Trace::Off);
   ASSERT_TRUE(RunJob(dir, job).finished);
   EXPECT_EQ(Actual(dir), Expected(check)) << FormatCheck(check, name);
@@ -147,7 +154,7 @@ TEST(CheckerAgreesWithQor, OnTheProgramsStarted) {
   size_t starts = 0;
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
-    const std::string report = FormatCheck(CheckJob(row.job), "job.qor");
+    const std::string report = FormatCheck(CheckHere(row.job), "job.qor");
     SetTrace(Trace::On);
     ASSERT_TRUE(RunJob(dir, row.job).finished);
     const Lines lines = TraceMessages();
@@ -175,7 +182,7 @@ TEST(CheckerAgreesWithQor, OnTheProgramStartedForAnUnquotedPathWithABlank) {
   ASSERT_TRUE(shorter.placed());
   const std::string job =
       FileHeader(dir, "a.txt", "\r\nExterner Programmaufruf=" + command + "*") + Data("x");
-  const JobCheck check = CheckJob(job);
+  const JobCheck check = CheckHere(job);
   ASSERT_EQ(check.blocks.size(), 1u);
   ASSERT_EQ(check.blocks[0].hints.size(), 1u);
   EXPECT_NE(check.blocks[0].hints[0].find("Windows startet zuerst \"" + shorter.path() + "\""),
@@ -215,7 +222,7 @@ TEST(CheckerAgreesWithQor, OnTheServerStartedForAValueWithABlank) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.service);
     const std::string job = DdeBlock(c.service, "QorNiemand", "KeinThema", "Feld", "Daten");
-    const JobCheck check = CheckJob(job);
+    const JobCheck check = CheckHere(job);
     ASSERT_EQ(check.blocks.size(), 1u);
     ASSERT_EQ(check.blocks[0].hints.size(), 1u);
     EXPECT_NE(check.blocks[0].hints[0].find(c.named), std::string::npos) << check.blocks[0].hints[0];

@@ -13,6 +13,9 @@
 
 namespace {
 
+// The checker as it runs away from Windows: no companion path, no files.
+JobCheck Check(const std::string& job) { return CheckJob(job, kAwayFromWindows); }
+
 std::string Block(const std::string& header, const std::string& data) {
   return jobtext::Header(header) + jobtext::Data(data);
 }
@@ -20,7 +23,7 @@ std::string Block(const std::string& header, const std::string& data) {
 const std::string kFile = "Ziel=Datei*\r\nDateiname=C:\\a.txt*";
 
 TEST(Checker, CleanJobDeliversEveryBlockAndEndsRegularly) {
-  const JobCheck check = CheckJob(Block(kFile, "eins") + Block("Ziel=Zwischenablage*", "zwei"));
+  const JobCheck check = Check(Block(kFile, "eins") + Block("Ziel=Zwischenablage*", "zwei"));
   ASSERT_EQ(check.blocks.size(), 2u);
   EXPECT_TRUE(check.blocks[0].delivered);
   EXPECT_TRUE(check.blocks[1].delivered);
@@ -31,7 +34,7 @@ TEST(Checker, CleanJobDeliversEveryBlockAndEndsRegularly) {
 }
 
 TEST(Checker, LowerCaseTargetIsNamedWithItsPosition) {
-  const JobCheck check = CheckJob(Block("Ziel=datei*\r\nDateiname=x*", "d") + Block(kFile, "e"));
+  const JobCheck check = Check(Block("Ziel=datei*\r\nDateiname=x*", "d") + Block(kFile, "e"));
   ASSERT_EQ(check.blocks.size(), 1u);
   EXPECT_FALSE(check.blocks[0].headerValid);
   EXPECT_EQ(check.blocks[0].reason,
@@ -42,7 +45,7 @@ TEST(Checker, LowerCaseTargetIsNamedWithItsPosition) {
 }
 
 TEST(Checker, LineBreakBeforeTerminator) {
-  const JobCheck check = CheckJob(Block("Ziel=Datei\r\n*Dateiname=x*", "d"));
+  const JobCheck check = Check(Block("Ziel=Datei\r\n*Dateiname=x*", "d"));
   ASSERT_EQ(check.blocks.size(), 1u);
   EXPECT_EQ(check.blocks[0].reason,
             "Zeilenumbruch im Wert von \"Ziel=\" (Zeile 2, Spalte 1): das \"*\" muss direkt hinter "
@@ -196,7 +199,7 @@ TEST(Checker, ReportSaysWhatTheParserRead) {
                   {},
                   1});
   for (const Row& row : rows) {
-    const JobCheck check = CheckJob(row.job);
+    const JobCheck check = Check(row.job);
     const std::string report = FormatCheck(check, "a.qor");
     SCOPED_TRACE(std::string(row.what) + "\n" + report);
     for (const std::string& text : row.says) EXPECT_NE(report.find(text), std::string::npos) << text;
@@ -206,7 +209,7 @@ TEST(Checker, ReportSaysWhatTheParserRead) {
 }
 
 TEST(Checker, DdeEntryBeforeTargetMakesHeaderInvalid) {
-  const JobCheck check = CheckJob(
+  const JobCheck check = Check(
       Block("DDE-Topic=T*\r\nZiel=DDE*\r\nDDE-Service=s*\r\nDDE-Server=S*\r\nDDE-Item=I*", "d"));
   ASSERT_EQ(check.blocks.size(), 1u);
   EXPECT_EQ(check.blocks[0].reason,
@@ -215,23 +218,23 @@ TEST(Checker, DdeEntryBeforeTargetMakesHeaderInvalid) {
 }
 
 TEST(Checker, MissingAndBlankValues) {
-  EXPECT_EQ(CheckJob(Block("Ziel=Datei*", "d")).blocks[0].reason,
+  EXPECT_EQ(Check(Block("Ziel=Datei*", "d")).blocks[0].reason,
             "Der Eintrag \"Dateiname=\" fehlt.");
-  EXPECT_EQ(CheckJob(Block("Ziel=Datei*Dateiname=  *", "d")).blocks[0].reason,
+  EXPECT_EQ(Check(Block("Ziel=Datei*Dateiname=  *", "d")).blocks[0].reason,
             "Der Wert von \"Dateiname=\" (Zeile 2, Spalte 12) ist leer.");
-  EXPECT_EQ(CheckJob(Block("ziel=Datei*", "d")).blocks[0].reason,
+  EXPECT_EQ(Check(Block("ziel=Datei*", "d")).blocks[0].reason,
             "Der Eintrag \"Ziel=\" fehlt; in Zeile 2, Spalte 1 steht \"ziel=\" "
             "(Gro\337-/Kleinschreibung beachten).");
 }
 
 TEST(Checker, BlankPayloadAndMissingDataSection) {
-  const JobCheck blank = CheckJob(Block(kFile, "   ") + Block(kFile, "x"));
+  const JobCheck blank = Check(Block(kFile, "   ") + Block(kFile, "x"));
   ASSERT_EQ(blank.blocks.size(), 2u);
   EXPECT_FALSE(blank.blocks[0].delivered);
   EXPECT_TRUE(blank.blocks[1].delivered);
   EXPECT_EQ(CheckStatus(blank), 1);
 
-  const JobCheck none = CheckJob("(((HEADERSTART)))" + kFile + "(((HEADEREND)))");
+  const JobCheck none = Check("(((HEADERSTART)))" + kFile + "(((HEADEREND)))");
   ASSERT_EQ(none.blocks.size(), 1u);
   EXPECT_FALSE(none.blocks[0].delivered);
   EXPECT_EQ(none.blocks[0].reason,
@@ -240,7 +243,7 @@ TEST(Checker, BlankPayloadAndMissingDataSection) {
 
 TEST(Checker, HeaderFollowedDirectlyByAnotherBlock) {
   const JobCheck check =
-      CheckJob("(((HEADERSTART)))Ziel=Zwischenablage*(((HEADEREND)))\r\n" + Block(kFile, "fremd"));
+      Check("(((HEADERSTART)))Ziel=Zwischenablage*(((HEADEREND)))\r\n" + Block(kFile, "fremd"));
   ASSERT_EQ(check.blocks.size(), 1u);
   EXPECT_TRUE(check.blocks[0].delivered);
   EXPECT_EQ(check.blocks[0].block.TargetCode, TargetClipboard);
@@ -251,7 +254,7 @@ TEST(Checker, HeaderFollowedDirectlyByAnotherBlock) {
 
 TEST(Checker, MissingDataEndSwallowsFollowingBlocks) {
   const JobCheck check =
-      CheckJob("(((HEADERSTART)))" + kFile + "(((HEADEREND)))(((DATASTART)))a\r\n" +
+      Check("(((HEADERSTART)))" + kFile + "(((HEADEREND)))(((DATASTART)))a\r\n" +
                "(((HEADERSTART)))" + kFile + "(((HEADEREND)))(((DATASTART)))b");
   ASSERT_EQ(check.blocks.size(), 1u);
   EXPECT_TRUE(check.blocks[0].delivered);
@@ -277,7 +280,7 @@ TEST(Checker, HeadersInsideAnotherBlockAreNamed) {
        "Spalte 1 (fehlt davor \"(((DATAEND)))\"?); diese werden nicht einzeln geliefert."},
   };
   for (const auto& c : cases) {
-    const JobCheck check = CheckJob(c.job);
+    const JobCheck check = Check(c.job);
     ASSERT_EQ(check.blocks.size(), 1u) << c.job;
     EXPECT_TRUE(check.blocks[0].delivered);
     EXPECT_EQ(check.blocks[0].block.TargetCode, TargetClipboard);
@@ -289,7 +292,7 @@ TEST(Checker, HeadersInsideAnotherBlockAreNamed) {
 }
 
 TEST(Checker, HeaderWithoutEndMarker) {
-  const JobCheck check = CheckJob(Block(kFile, "a") + "(((HEADERSTART)))" + kFile + "\r\n");
+  const JobCheck check = Check(Block(kFile, "a") + "(((HEADERSTART)))" + kFile + "\r\n");
   ASSERT_EQ(check.blocks.size(), 2u);
   EXPECT_TRUE(check.blocks[0].delivered);
   EXPECT_FALSE(check.blocks[1].delivered);
@@ -297,7 +300,7 @@ TEST(Checker, HeaderWithoutEndMarker) {
 }
 
 TEST(Checker, ReportIsGermanWindows1252) {
-  const JobCheck check = CheckJob(Block(kFile, "\r\nZeile\r\n"));
+  const JobCheck check = Check(Block(kFile, "\r\nZeile\r\n"));
   const std::string report = FormatCheck(check, "a.qor");
   EXPECT_NE(report.find("Block 1 (Zeile 1, Spalte 1): Datei\n"), std::string::npos) << report;
   EXPECT_NE(report.find("  Nutzdaten:   9 Bytes ab Zeile 5, Spalte 16: \"\\r\\nZeile\\r\\n\"\n"),
@@ -311,7 +314,7 @@ TEST(Checker, ReportIsGermanWindows1252) {
 // The hint for "Externer Programmaufruf=" in line 4 of a file block, or "".
 std::string ProgramHint(const std::string& command) {
   const JobCheck check =
-      CheckJob(Block(kFile + "\r\nExterner Programmaufruf=" + command + "*", "d"));
+      Check(Block(kFile + "\r\nExterner Programmaufruf=" + command + "*", "d"));
   for (const std::string& hint : check.blocks.at(0).hints) {
     if (hint.rfind("Der Programmpfad", 0) == 0) return hint;
   }
@@ -353,7 +356,7 @@ TEST(Checker, UnquotedProgramPathWithABlankNamesWhatWindowsStartsFirst) {
 // The hint for the server of a DDE block whose "DDE-Service=" is in line 3,
 // or "".
 std::string ServiceHint(const std::string& service) {
-  const JobCheck check = CheckJob(
+  const JobCheck check = Check(
       Block("Ziel=DDE*\r\nDDE-Service=" + service + "*DDE-Server=S*DDE-Topic=T*DDE-Item=I*", "d"));
   for (const std::string& hint : check.blocks.at(0).hints) {
     if (hint.find("\"DDE-Service=\"") != std::string::npos) return hint;
@@ -393,13 +396,13 @@ TEST(Checker, ReportEndsWithEveryProgramTheJobStarts) {
       Block(kFile + "\r\nExterner Programmaufruf=C:\\Tools\\nie.exe*", " ") +
       Block("Ziel=Zwischenablage*", "zwei") +
       Block("Ziel=DDE*DDE-Service=C:\\Srv\\srv.exe*DDE-Server=S*DDE-Topic=T*DDE-Item=I*", "drei");
-  const std::string report = FormatCheck(CheckJob(job), "a.qor");
+  const std::string report = FormatCheck(Check(job), "a.qor");
   const std::string list =
       "\nProgramme, die dieser Auftrag startet:\n"
       "  Block 1, Externer Programmaufruf: C:\\Tools\\v.exe a\n"
       "  Block 4, DDE-Service (wenn es nicht schon l\344uft): C:\\Srv\\srv.exe\n";
   EXPECT_EQ(report.substr(report.size() - std::min(report.size(), list.size())), list) << report;
-  const std::string none = FormatCheck(CheckJob(Block(kFile, "x")), "b.qor");
+  const std::string none = FormatCheck(Check(Block(kFile, "x")), "b.qor");
   EXPECT_EQ(none.substr(none.rfind('\n', none.size() - 2) + 1),
             "Programme, die dieser Auftrag startet: keine\n");
 }

@@ -8,12 +8,14 @@
 #include <cstring>
 
 #include "box_answerer.h"
-#include "dde_server.h"
+#include "companion_path.h"
+#include "ensure_server_running.h"
 #include "file_presence.h"
 #include "qor_e2e.h"
 #include "qor_state.h"
 #include "stand_in.h"
 #include "system_state.h"
+#include "windows_version.h"
 
 using namespace e2e;
 

@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 
 #include "clipboard.h"
+#include "companion_path.h"
 #include "dde_test_server.h"
+#include "deliver_block.h"
+#include "job_loop.h"
 #include "job_parser.h"
 #include "qor_e2e.h"
 #include "qor_state.h"
@@ -34,6 +37,9 @@ TEST(OutOfMemory, AbandonsOnlyWhatItHitAndHoldsThePayloadOnce) {
   ASSERT_TRUE(server.ready());
   const std::string service = TestServer::ExePath();
   TraceOn = true;
+  // qor.exe's own procedures, as RunJobFile plugs them in.
+  BlockDeliverer = DeliverBlock;
+  CompanionLocator = LocateCompanionPath;
   // The DDE branch makes its window and loads what it needs while there is room.
   SetTrace(Trace::On);
   JobText = DdeBlock(service, "QORSPEICHER", "Import", "Zeile", "vorweg");

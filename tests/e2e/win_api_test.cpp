@@ -53,6 +53,21 @@ TEST(Owners, CloseWhatTheyHoldExactlyOnce) {
   CloseHandle(event);
 }
 
+TEST(Owners, KeepTheThreadsLastErrorAcrossTheClose) {
+  // No handle of this process has that value, so closing it fails.
+  const HANDLE stale = reinterpret_cast<HANDLE>(uintptr_t{0xFFFFF0});
+  ASSERT_FALSE(CloseHandle(stale));
+  {
+    qor::UniqueHandle owner(stale);
+    SetLastError(ERROR_DISK_FULL);  // the failed step, read after its owners went
+  }
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DISK_FULL));
+  qor::UniqueHandle owner(stale);
+  SetLastError(ERROR_SHARING_VIOLATION);
+  owner.reset();
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+}
+
 }  // namespace
 
 namespace {

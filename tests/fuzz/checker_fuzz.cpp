@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "check_report.h"
-#include "dde_server.h"
 #include "job_check.h"
+#include "job_loop.h"
 #include "job_parser.h"
 #include "program_calls.h"
 #include "qor_state.h"
@@ -41,7 +41,7 @@ struct ParsedHeader {
   bool valid = false;
   int32_t textAt = 0;  // job position of the header text's first character
   JobBlockRecord block;
-  bool companion = false;  // LocateCompanionPath was called
+  bool companion = false;  // LocateCompanion was called
   std::vector<KeyRead> lookups;
   bool handedOver = false;
 };
@@ -73,12 +73,23 @@ struct ParseWatcher : JobLoopObserver {
   void DataParsed(int32_t, int32_t, bool deliver) override { parsed.back().handedOver = deliver; }
 };
 
+void DeliverNothing() {}
+
+// "hulintern" leads to the companion, or, on jobs of odd length, nowhere, as
+// when the program's own lookup finds no path.
+void LocateCompanion() {
+  companionCalled = true;
+  if (JobText.size() % 2 == 0) JobBlock.DdeService = "C:\\Bib\\bin\\dravo.exe";
+}
+
 // The parser's own account: the loop run again, its key lookups watched.
 void ParseAgain() {
   parsed.clear();
   lookups.clear();
   JobBlock = JobBlockRecord();
   ParseWatcher watcher;
+  BlockDeliverer = DeliverNothing;
+  CompanionLocator = LocateCompanion;
   KeyLookupWatcher = WatchLookup;
   RunJobLoop(&watcher);
   KeyLookupWatcher = nullptr;
@@ -305,20 +316,12 @@ void CheckServerCommand(std::string_view value) {
 
 }  // namespace
 
-// "hulintern" leads to the companion, or, on jobs of odd length, nowhere, as
-// when the program's own lookup finds no path.
-void LocateCompanionPath() {
-  companionCalled = true;
-  if (JobText.size() % 2 == 0) JobBlock.DdeService = "C:\\Bib\\bin\\dravo.exe";
-}
-
-// The checker looks a server's command line up on the made-up machine, or,
-// on jobs of odd length, states the rule, as where no Windows is at hand.
-const ProgramFiles* ThisMachinesFiles() { return JobText.size() % 2 == 0 ? &kMadeUp : nullptr; }
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
-  const JobCheck check = CheckJob(text);
+  // The checker looks a server's command line up on the made-up machine, or,
+  // on jobs of odd length, states the rule, as where no Windows is at hand.
+  const JobCheck check =
+      CheckJob(text, {LocateCompanion, text.size() % 2 == 0 ? &kMadeUp : nullptr});
   companionCalled = false;
   const std::string report = FormatCheck(check, "auftrag.qor");
   CheckVerdicts(check);

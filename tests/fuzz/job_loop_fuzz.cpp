@@ -5,8 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "dde_server.h"
-#include "deliver_block.h"
+#include "job_loop.h"
 #include "job_parser.h"
 #include "qor_state.h"
 
@@ -45,9 +44,7 @@ struct Watcher : JobLoopObserver {
 Watcher* gWatcher = nullptr;
 int gDeliveries = 0;
 
-}  // namespace
-
-void DeliverBlock() {
+void CheckDelivery() {
   Require(gWatcher != nullptr && gWatcher->pendingDelivery);
   gWatcher->pendingDelivery = false;
   ++gDeliveries;
@@ -63,11 +60,15 @@ void DeliverBlock() {
   }
 }
 
-void LocateCompanionPath() { JobBlock.DdeService = "C:\\Bib\\bin\\dravo.exe"; }
+void LocateCompanion() { JobBlock.DdeService = "C:\\Bib\\bin\\dravo.exe"; }
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   JobText = std::string_view(reinterpret_cast<const char*>(data), size);
   JobBlock = JobBlockRecord();
+  BlockDeliverer = CheckDelivery;
+  CompanionLocator = LocateCompanion;
   Watcher watcher;
   gWatcher = &watcher;
   gDeliveries = 0;

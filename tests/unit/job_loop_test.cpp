@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "job_parser.h"
+#include "job_loop.h"
 #include "job_text.h"
 #include "qor_state.h"
 #include "stand_ins.h"

@@ -1,7 +1,19 @@
 #include "stand_ins.h"
 
-#include "dde_server.h"
-#include "deliver_block.h"
+#include "job_loop.h"
+#include "job_parser.h"
+
+namespace {
+
+void RecordDelivery() { StandIns::Get().delivered.push_back(JobBlock); }
+
+void RecordCompanionLookup() {
+  StandIns& s = StandIns::Get();
+  ++s.companionLookups;
+  JobBlock.DdeService = s.companionPath;
+}
+
+}  // namespace
 
 StandIns& StandIns::Get() {
   static StandIns instance;
@@ -14,12 +26,6 @@ void LoadJob(const std::string& text) {
   StandIns::Get().Reset();
   JobText = text;
   JobBlock = JobBlockRecord();
-}
-
-void DeliverBlock() { StandIns::Get().delivered.push_back(JobBlock); }
-
-void LocateCompanionPath() {
-  StandIns& s = StandIns::Get();
-  ++s.companionLookups;
-  JobBlock.DdeService = s.companionPath;
+  BlockDeliverer = RecordDelivery;
+  CompanionLocator = RecordCompanionLookup;
 }

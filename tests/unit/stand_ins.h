@@ -15,5 +15,6 @@ struct StandIns {
   void Reset();
 };
 
-// Sets JobText and the module state up for one run of the loop.
+// Sets JobText and the module state up for one run of the loop, with the
+// stand-ins plugged in.
 void LoadJob(const std::string& text);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "error_table.h"
+#include "text_format.h"
 
 namespace {
 

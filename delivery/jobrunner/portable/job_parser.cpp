@@ -1,20 +1,8 @@
 #include "job_parser.h"
 
-#include <exception>
-
-#include "dde_server.h"
-#include "deliver_block.h"
 #include "qor_state.h"
 #include "target_table.h"
-
-// The test build qor_faults.exe tells its failure plan which part of the run
-// it is in; qor.exe marks nothing.
-#ifdef QOR_FAULTS
-#include "fault_plan.h"
-#define QOR_ENTER_PART(part) ::qor::faults::EnterPart(::qor::faults::Part::part)
-#else
-#define QOR_ENTER_PART(part)
-#endif
+#include "text_format.h"
 
 namespace {
 
@@ -60,20 +48,14 @@ bool ParseDdeEntries(KeyCursor& keys) {
   if (JobBlock.DdeTopic.empty()) return false;
   JobBlock.DdeItem = keys.Lookup("DDE-Item=");
   if (JobBlock.DdeItem.empty()) return false;
-  if (JobBlock.DdeService == "hulintern") LocateCompanionPath();
+  if (JobBlock.DdeService == "hulintern") CompanionLocator();
   return true;
 }
 
 }  // namespace
 
 void (*KeyLookupWatcher)(const KeyLookup& lookup) = nullptr;
-
-std::string_view TrimBlanks(std::string_view text) {
-  const size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  const size_t last = text.find_last_not_of(' ');
-  return text.substr(first, last - first + 1);
-}
+void (*CompanionLocator)() = nullptr;
 
 std::string ExtractBetween(std::string_view text, std::string_view startMarker,
                            std::string_view endMarker, int32_t from, int32_t& next) {
@@ -139,48 +121,4 @@ bool ParseHeaderBlock(int32_t position, int32_t& next) {
 bool ParseDataBlock(int32_t position, int32_t& next) {
   JobBlock.DataText = ExtractBetweenView(JobText, kDataStart, kDataEnd, position, next);
   return !JobBlock.DataText.empty();
-}
-
-namespace {
-
-void RunBlocks(JobLoopObserver* observer) {
-  int32_t position = 1;
-  int32_t next = 0;
-  while (position > 0) {
-    QOR_ENTER_PART(kHeader);
-    bool valid = false;
-    try {
-      valid = ParseHeaderBlock(position, next);
-    } catch (const std::exception&) {
-      // A header that cannot be parsed ends the run.
-    }
-    if (observer != nullptr) observer->HeaderParsed(position, next, valid);
-    if (!valid) return;
-    // A header without its end marker swallows the rest of the text; a data
-    // search from there would start over at the top and could deliver an
-    // earlier block's payload a second time. Nothing of this block is ours.
-    if (next == 0) {
-      if (observer != nullptr) observer->HeaderUnterminated();
-      return;
-    }
-    position = next;
-    const bool deliver = ParseDataBlock(position, next);
-    if (observer != nullptr) observer->DataParsed(position, next, deliver);
-    if (deliver) {
-      QOR_ENTER_PART(kBlock);
-      try {
-        DeliverBlock();
-      } catch (const std::exception&) {
-        // The block is abandoned; a target with failure lines has written its own.
-      }
-    }
-    position = next;
-  }
-}
-
-}  // namespace
-
-void RunJobLoop(JobLoopObserver* observer) {
-  RunBlocks(observer);
-  QOR_ENTER_PART(kEnd);
 }

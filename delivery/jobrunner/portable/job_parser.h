@@ -11,9 +11,6 @@ inline constexpr std::string_view kHeaderEnd = "(((HEADEREND)))";
 inline constexpr std::string_view kDataStart = "(((DATASTART)))";
 inline constexpr std::string_view kDataEnd = "(((DATAEND)))";
 
-// Removes leading and trailing blanks (the space character only).
-std::string_view TrimBlanks(std::string_view text);
-
 // Text between the first startMarker at or after `from` (1-based; 0 means 1)
 // and the next endMarker, trimmed. `next` receives the position after the end
 // marker, 0 when nothing follows; it is left alone when startMarker is absent.
@@ -40,6 +37,13 @@ struct KeyLookup {
 // the parser read; qor.exe leaves it null and pays a test of it per lookup.
 extern void (*KeyLookupWatcher)(const KeyLookup& lookup);
 
+// Replaces the keyword "hulintern" in JobBlock.DdeService by the companion
+// application's path, for every DDE header that names it. The parser needs no
+// Windows API, so each program plugs in its own before it parses: qor.exe and
+// qorcheck.exe LocateCompanionPath, a checker built away from Windows what it
+// says instead, the tests their stand-ins.
+extern void (*CompanionLocator)();
+
 // Reads the next header at or after `position` into JobBlock; false when none
 // follows or it is invalid.
 bool ParseHeaderBlock(int32_t position, int32_t& next);
@@ -47,23 +51,3 @@ bool ParseHeaderBlock(int32_t position, int32_t& next);
 // Reads the next payload at or after `position` into JobBlock.DataText; true
 // when it is not empty.
 bool ParseDataBlock(int32_t position, int32_t& next);
-
-// Watches the block loop without changing it; lets a checking tool explain a
-// job file with the very same loop and parser the program runs.
-struct JobLoopObserver {
-  virtual ~JobLoopObserver() = default;
-  // After each header parse: where the search started, the next position it
-  // reported and whether the header was valid.
-  virtual void HeaderParsed(int32_t position, int32_t next, bool valid) = 0;
-  // After each data parse of a valid header; `deliver` is true when the block
-  // goes to DeliverBlock.
-  virtual void DataParsed(int32_t position, int32_t next, bool deliver) = 0;
-  // The loop ends because the last header had no end marker.
-  virtual void HeaderUnterminated() = 0;
-};
-
-// The block loop over JobText: parse, deliver, move on, until nothing follows
-// or a header is invalid. Running out of memory while a header is parsed ends
-// the run like an invalid header; while a block is delivered, it abandons that
-// block and the loop goes on.
-void RunJobLoop(JobLoopObserver* observer = nullptr);

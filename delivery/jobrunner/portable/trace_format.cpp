@@ -12,5 +12,3 @@ std::string FormatTraceLine(const TraceTime& when, std::string_view message) {
   line.append("\r\n");
   return line;
 }
-
-std::string SignedNumber(long number) { return (number < 0 ? "" : " ") + std::to_string(number); }

@@ -1,4 +1,4 @@
-// Layout of trace lines and of numbers in messages; no Windows API here.
+// Layout of trace lines; no Windows API here.
 #pragma once
 
 #include <string>
@@ -10,6 +10,3 @@ struct TraceTime {
 
 // "DD.MM.YYYY HH:MM -QOR- message" followed by CR LF.
 std::string FormatTraceLine(const TraceTime& when, std::string_view message);
-
-// A number with its sign position: " 53" for 53, "-5" for -5.
-std::string SignedNumber(long number);

@@ -4,7 +4,7 @@
 
 #include <exception>
 
-#include "dde_server.h"
+#include "ensure_server_running.h"
 #include "qor_state.h"
 #include "texts.h"
 #include "trace_log.h"

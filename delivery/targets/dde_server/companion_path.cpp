@@ -1,7 +1,8 @@
 // LocateCompanionPath: the keyword "hulintern" becomes the path of the
 // companion application's dravo.exe, found through ZIRARUDAZADER.INI.
-#include "dde_server.h"
+#include "companion_path.h"
 
+#include <string>
 #include <vector>
 
 #include "dde_server_rules.h"

@@ -1,27 +1,25 @@
 // EnsureDdeServerRunning: the program that serves a DDE block runs before the
 // conversation is opened; it is looked for among the running processes by its
 // executable path and started when missing.
-#include "dde_server.h"
+#include "ensure_server_running.h"
 
 #include <exception>
 
-#include "dde_server_rules.h"
 #include "detached_process.h"
 #include "message_pump.h"
 #include "process_scan.h"
+#include "program_lookup.h"
 #include "qor_state.h"
 #include "server_command_line.h"
 #include "texts.h"
 #include "trace_log.h"
 #include "win_api.h"
+#include "windows_version.h"
 
 namespace {
 
 // The program has no visible window: the box belongs to no window of it.
 constexpr HWND kMessageBoxOwner = nullptr;
-
-// Only 32-bit fields and text: the same size in 32-bit and 64-bit processes.
-static_assert(sizeof(OSVERSIONINFOA) == 148, "the record GetVersionExA fills");
 
 // The one place the program shows something to the user; the run halts here
 // until the box is closed.
@@ -64,13 +62,6 @@ bool StartServer(const std::string& path, QorError& failure) {
 }
 
 }  // namespace
-
-int16_t GetWindowsVersionCode() {
-  OSVERSIONINFOA info{};
-  info.dwOSVersionInfoSize = sizeof info;
-  if (!qor::api::GetVersionExA(&info)) return 0;
-  return VersionCodeFor(info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion);
-}
 
 bool EnsureDdeServerRunning(const std::string& path) {
   QorError failure;

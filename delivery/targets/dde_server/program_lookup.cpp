@@ -1,9 +1,10 @@
 // The lookups that take a server's command line apart, made as Windows makes
 // them when it looks for the program of a command line. qorcheck.exe makes
 // the same ones, so that it names the program qor.exe would start.
-#include "dde_server.h"
+#include "program_lookup.h"
 
-#include "server_command_line.h"
+#include <string>
+
 #include "win_api.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "dde_server_rules.h"
 
-#include "job_parser.h"
+#include "text_format.h"
 
 namespace {
 
