@@ -5,6 +5,7 @@
 
 #include <thread>
 
+#include "clipboard.h"
 #include "qor_e2e.h"
 
 using namespace e2e;
@@ -98,6 +99,34 @@ TEST(ReleaseAnswers, AppendTakesTheNearTurnWhereTheFarOneIsRefused) {
   EXPECT_FALSE(appendedDuringTheTurn) << "written while another run had its turn";
   ASSERT_TRUE(run.finished);
   EXPECT_EQ(Content(target), "alt+neu");
+}
+
+// A file system without locks (a share that answers ERROR_NOT_SUPPORTED to
+// every lock): the trace log and the append go on without their turn rather
+// than fail.
+TEST(ReleaseAnswers, WhereFilesCannotBeLockedAppendAndTraceGoOnWithoutATurn) {
+  TempDir dir;
+  const std::string target = dir / "liste.txt";
+  ASSERT_TRUE(WriteFileBytes(target, "alt"));
+  ASSERT_TRUE(WriteFileBytes(dir / "job.qor", FileBlock(target, "+neu", true)));
+  SetTrace(Trace::On);
+  ASSERT_TRUE(RunWithPlan("LockFile:1+=50", dir / "job.qor").finished);
+  EXPECT_EQ(Content(target), "alt+neu");
+  EXPECT_EQ(TraceMessages(), RunLines(dir));
+}
+
+// Another program that holds the clipboard for a moment (the first three
+// opens refused) does not cost the block: the open is asked again.
+TEST(ReleaseAnswers, ClipboardHeldForAMomentIsAskedAgain) {
+  TempDir dir;
+  ASSERT_TRUE(PutBitmapAndText("vorher"));
+  ASSERT_TRUE(WriteFileBytes(dir / "job.qor", ClipboardBlock("angekommen")));
+  SetTrace(Trace::On);
+  ASSERT_TRUE(RunWithPlan("OpenClipboard:1-3=5", dir / "job.qor").finished);
+  std::string text;
+  ASSERT_TRUE(ClipboardText(text));
+  EXPECT_EQ(text, "angekommen");
+  EXPECT_EQ(TraceMessages(), RunLines(dir));
 }
 
 // Without MoveFileExA (Windows 95, 98 and Me) the old file is moved aside and

@@ -11,6 +11,9 @@ TEST(ArgumentText, TakesEverythingAfterProgramNameUnchanged) {
   EXPECT_EQ(ArgumentText("\"C:\\x\\qor.exe\"C:\\j.qor"), "C:\\j.qor");
   EXPECT_EQ(ArgumentText("qor.exe"), "");
   EXPECT_EQ(ArgumentText("qor.exe    "), "");
+  // Tabs separate as blanks do, after a quoted program name too.
+  EXPECT_EQ(ArgumentText("qor.exe\t C:\\j.qor"), "C:\\j.qor");
+  EXPECT_EQ(ArgumentText("\"C:\\x\\qor.exe\"\t\tC:\\j.qor\t"), "C:\\j.qor\t");
   EXPECT_EQ(ArgumentText(""), "");
   EXPECT_EQ(ArgumentText("\"unterminated"), "");
 }
