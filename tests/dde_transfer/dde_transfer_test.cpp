@@ -193,4 +193,27 @@ TEST(DdeTransfer, ServerThatNeverAnswersThePokeEndsTheBlockAfterTheTimeOut) {
   server.Kill();
 }
 
+// Two servers of the same name and topic: the first that answers gets the
+// conversation, the other is not even asked, so it is left no conversation
+// to keep open.
+TEST(DdeTransfer, OfTwoServersOfOneNameOnlyTheFirstToAnswerIsAsked) {
+  TempDir first, second;
+  TestServer one(first, "ORDERSRV", "Import");
+  TestServer other(second, "ORDERSRV", "Import");
+  ASSERT_TRUE(one.ready() && other.ready());
+  SetTrace(Trace::On);
+  ASSERT_TRUE(RunJob(first, Block("ORDERSRV", "Import", "Zeile", "einmal")).finished);
+  EXPECT_EQ(TraceMessages(), RunLines(first, {kDataSent}));
+  // A server that was never asked has nothing to finish.
+  for (const TestServer* server : {&one, &other}) {
+    if (!server->Records().empty()) {
+      EXPECT_TRUE(server->WaitUntilIdle());
+    }
+  }
+  Lines records[] = {one.Records(), other.Records()};
+  std::sort(std::begin(records), std::end(records));
+  EXPECT_EQ(records[0], Lines{});
+  EXPECT_EQ(records[1], Conversation("Zeile", "einmal"));
+}
+
 }  // namespace
