@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <thread>
 
+#include "clipboard.h"
 #include "dde_test_server.h"
 #include "qor_e2e.h"
 
@@ -191,6 +193,29 @@ TEST(DdeTransfer, ServerThatNeverAnswersThePokeEndsTheBlockAfterTheTimeOut) {
   EXPECT_EQ(TraceMessages(), RunLines(dir, {FailureLine(kTimeout)}));
   EXPECT_TRUE(server.WaitForRecords(UpToThePoke("Zeile", "ohne Antwort")));
   server.Kill();
+}
+
+// An acknowledgement from a window other than the server's answers nothing:
+// a forged positive one, posted while the server keeps the poke unanswered,
+// does not make the block delivered.
+TEST(DdeTransfer, AnAcknowledgementFromAnotherWindowAnswersNothing) {
+  TempDir dir;
+  TestServer server(dir, "ORDERSRV", "Import", "--poke-hang");
+  ASSERT_TRUE(server.ready());
+  SetTrace(Trace::On);
+  RunResult run;
+  std::thread runner([&] { run = RunJob(dir, Block("ORDERSRV", "Import", "Zeile", "echt")); });
+  const bool poked = server.WaitForRecord(UpToThePoke("Zeile", "echt").back());
+  const HWND form = FindWindowA("QorForm1", "Form1");
+  const LPARAM forged = PackDDElParam(WM_DDE_ACK, 0x8000, GlobalAddAtomA("Zeile"));
+  const bool posted = form != nullptr && PostMessageA(form, WM_DDE_ACK,
+                                                      reinterpret_cast<WPARAM>(TestWindow()), forged);
+  runner.join();
+  server.Kill();
+  EXPECT_TRUE(poked);
+  EXPECT_TRUE(posted) << "qor.exe's window found and the forged answer posted";
+  ASSERT_TRUE(run.finished);
+  EXPECT_EQ(TraceMessages(), RunLines(dir, {FailureLine(kTimeout)}));
 }
 
 // Two servers of the same name and topic: the first that answers gets the
