@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <map>
 
-#include "box_answerer.h"
 #include "check_report.h"
 #include "companion_path.h"
 #include "job_check.h"
@@ -14,6 +13,7 @@
 #include "stand_in.h"
 #include "system_state.h"
 #include "verdict_texts.h"
+#include "watched_run.h"
 
 using namespace e2e;
 
@@ -146,8 +146,8 @@ TEST(CheckerAgreesWithQor, OnTheProgramsStarted) {
   } rows[] = {
       {"before the file name, whose \"*\" ends the header",
        "(((HEADERSTART)))Ziel=Datei*" + call + a + "(((HEADEREND)))" + Data("eins"), true},
-      {"the same with a line break before the end marker", Header("Ziel=Datei*" + call + a) +
-       Data("eins"), false},
+      {"the same with a line break before the end marker",
+       Header("Ziel=Datei*" + call + a) + Data("eins"), false},
       {"after a file name Windows refuses",
        Header("Ziel=Datei*Dateiname=" + dir / "neu\\" + "*" + call) + Data("eins"), true},
   };
@@ -208,7 +208,7 @@ TEST(CheckerAgreesWithQor, OnTheServerStartedForAValueWithABlank) {
   ASSERT_TRUE(shorter.placed() && server.placed());
   const struct {
     std::string service;
-    std::string named;  // what the hint says
+    std::string named;    // what the hint says
     std::string started;  // the record of the server's start, or the box's reason
   } cases[] = {
       {server.path() + " /dde",
@@ -225,11 +225,11 @@ TEST(CheckerAgreesWithQor, OnTheServerStartedForAValueWithABlank) {
     const JobCheck check = CheckHere(job);
     ASSERT_EQ(check.blocks.size(), 1u);
     ASSERT_EQ(check.blocks[0].hints.size(), 1u);
-    EXPECT_NE(check.blocks[0].hints[0].find(c.named), std::string::npos) << check.blocks[0].hints[0];
-    SetTrace(Trace::Off);
-    BoxAnswerer answerer("DDE-Export");
-    ASSERT_TRUE(RunJob(dir, job).finished);
-    const std::vector<SeenBox> boxes = answerer.Stop();
+    EXPECT_NE(check.blocks[0].hints[0].find(c.named), std::string::npos)
+        << check.blocks[0].hints[0];
+    const WatchedRun run = RunJobWatched(dir, job, Trace::Off);
+    ASSERT_TRUE(run.run.finished);
+    const std::vector<SeenBox>& boxes = run.boxes;
     if (c.started == "Datei nicht gefunden") {
       ASSERT_EQ(boxes.size(), 1u);
       EXPECT_EQ(boxes[0].text, "DDE-Anwendung " + c.service + " " + c.started);
@@ -276,8 +276,8 @@ TEST(CheckerAgreesWithQor, OnTheArgumentText) {
       {"trailing blanks, which Windows drops when it opens the file", job + "  ", 0,
        "Auftragsdatei " + job + "   (", true},
       {"a job with an invalid header", bad, 1, "Auftragsdatei " + bad + " (", false},
-      {"a file that is not there", dir / "fehlt.qor", 2,
-       AsPrinted(CannotRead(dir / "fehlt.qor")), false},
+      {"a file that is not there", dir / "fehlt.qor", 2, AsPrinted(CannotRead(dir / "fehlt.qor")),
+       false},
       {"an empty file", dir / "leer.qor", 2, AsPrinted(kJobFileEmpty), false},
       {"no argument", "", 2, AsPrinted(kUsage), false},
   };
@@ -302,14 +302,11 @@ TEST(CheckerAgreesWithQor, OnTheArgumentText) {
 // "DDE-Anwendung <path> <reason>" line, the reason being that the file or its
 // directory is missing.
 std::string StartedByQor(const TempDir& dir, const std::string& job) {
-  SetTrace(Trace::On);
-  BoxAnswerer answerer("DDE-Export");
-  const RunResult run = RunJob(dir, job);
-  answerer.Stop();
-  const Lines lines = TraceMessages();
-  SetTrace(Trace::Off);
+  const WatchedRun run = RunJobWatched(dir, job);
+  const Lines& lines = run.trace;
   const std::string head = "DDE-Anwendung ";
-  if (!run.finished || lines.size() != 3 || lines[2].rfind(head, 0) != 0) return "<unexpected run>";
+  if (!run.run.finished || lines.size() != 3 || lines[2].rfind(head, 0) != 0)
+    return "<unexpected run>";
   for (const std::string tail : {" Datei nicht gefunden", " Pfad nicht gefunden"}) {
     const std::string& line = lines[2];
     if (line.size() >= head.size() + tail.size() &&

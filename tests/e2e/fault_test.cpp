@@ -49,7 +49,7 @@ TEST(Faults, DirectoryThatCannotBeCreatedFailsOnlyItsBlock) {
   EXPECT_EQ(Content(dir / "danach.txt"), "weiter");
   const Lines lines = TraceMessages();
   ASSERT_EQ(lines.size(), 3u);
-  const std::string prefix = target + " kann nicht gespeichert werden. Fehler  ";
+  const std::string prefix = SaveFailureLine(target, " ");
   EXPECT_EQ(lines[2].substr(0, prefix.size()), prefix) << lines[2];
 }
 

@@ -7,21 +7,23 @@
 
 #include "clipboard.h"
 #include "qor_e2e.h"
+#include "watched_run.h"
 
 using namespace e2e;
 
 namespace {
 
-constexpr DWORD kTurnHigh = 0x40000000;  // the turn byte 2^62
-constexpr DWORD kNearTurnLow = 0xFFFFFFFE;
-
-// qor_faults.exe with `plan`, on `argumentText`.
-RunResult RunWithPlan(const std::string& plan, const std::string& argumentText) {
-  SetEnvironmentVariableA("QOR_FAULTS", plan.c_str());
-  const RunResult run = RunCommandLine("\"" + BinDir() + "\\qor_faults.exe\" " + argumentText);
-  SetEnvironmentVariableA("QOR_FAULTS", nullptr);
-  return run;
-}
+// A scratch directory with a liste.txt of "alte Liste" and a job that saves
+// "neue Liste" over it.
+struct OldList : Uncopyable {
+  TempDir dir;
+  const std::string target = dir / "liste.txt";
+  const std::string job = dir / "job.qor";
+  bool written() const {
+    return WriteFileBytes(target, "alte Liste") &&
+           WriteFileBytes(job, FileBlock(target, "neue Liste"));
+  }
+};
 
 // The file's identity: the same while it is written in place, another once a
 // new file was renamed into its place.
@@ -51,17 +53,15 @@ TEST(ReleaseAnswers, ReplaceRefusedForAMomentIsAskedAgain) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.plan);
-    TempDir dir;
-    const std::string target = dir / "liste.txt";
-    ASSERT_TRUE(WriteFileBytes(target, "alte Liste"));
-    ASSERT_TRUE(WriteFileBytes(dir / "job.qor", FileBlock(target, "neue Liste")));
-    const uint64_t before = FileIdentity(target);
+    const OldList list;
+    ASSERT_TRUE(list.written());
+    const uint64_t before = FileIdentity(list.target);
     SetTrace(Trace::On);
-    ASSERT_TRUE(RunWithPlan(c.plan, dir / "job.qor").finished);
-    EXPECT_EQ(Content(target), "neue Liste");
-    EXPECT_EQ(FileIdentity(target) != before, c.renamed) << "renamed into place, or in place";
-    EXPECT_EQ(Listing(dir / "*"), (Lines{"job.qor", "liste.txt"})) << "no temporary file left";
-    EXPECT_EQ(TraceMessages(), RunLines(dir));
+    ASSERT_TRUE(RunWithPlan({c.plan}, list.job).finished);
+    EXPECT_EQ(Content(list.target), "neue Liste");
+    EXPECT_EQ(FileIdentity(list.target) != before, c.renamed) << "renamed into place, or in place";
+    EXPECT_EQ(Listing(list.dir / "*"), (Lines{"job.qor", "liste.txt"})) << "no temporary file left";
+    EXPECT_EQ(TraceMessages(), RunLines(list.dir));
   }
 }
 
@@ -70,7 +70,7 @@ TEST(ReleaseAnswers, ReplaceRefusedForAMomentIsAskedAgain) {
 // argument opens the trace switch (call 1), then the log once per line.
 TEST(ReleaseAnswers, TraceLogOpenedWithoutDeleteSharingWhereThatIsRefused) {
   SetTrace(Trace::On);
-  ASSERT_TRUE(RunWithPlan("CreateFileA:2=87;CreateFileA:4=87;CreateFileA:6=87", "").finished);
+  ASSERT_TRUE(RunWithPlan({"CreateFileA:2=87;CreateFileA:4=87;CreateFileA:6=87"}, "").finished);
   EXPECT_EQ(TraceMessages(),
             StartLines("", {"Parameterliste ist leer! Der Aufruf soll lauten: qor.exe Dateiname"}));
 }
@@ -84,16 +84,14 @@ TEST(ReleaseAnswers, AppendTakesTheNearTurnWhereTheFarOneIsRefused) {
   ASSERT_TRUE(WriteFileBytes(target, "alt"));
   ASSERT_TRUE(WriteFileBytes(
       dir / "job.qor", FileBlock(dir / "eins.txt", "eins") + FileBlock(target, "+neu", true)));
-  HANDLE other = CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                             nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_TRUE(LockFile(other, kNearTurnLow, 0, 1, 0)) << "another run's turn";
+  HeldTurn other(target, HeldTurn::kNear);
+  ASSERT_TRUE(other.held()) << "another run's turn";
   SetTrace(Trace::Off);
   RunResult run;
-  std::thread runner([&] { run = RunWithPlan("LockFile:1=87", dir / "job.qor"); });
+  std::thread runner([&] { run = RunWithPlan({"LockFile:1=87"}, dir / "job.qor"); });
   const bool started = WaitFor([&] { return FileExists(dir / "eins.txt"); }, 20000);
   const bool appendedDuringTheTurn = WaitFor([&] { return Content(target) != "alt"; }, 500);
-  UnlockFile(other, kNearTurnLow, 0, 1, 0);
-  CloseHandle(other);
+  other.release();
   runner.join();
   EXPECT_TRUE(started);
   EXPECT_FALSE(appendedDuringTheTurn) << "written while another run had its turn";
@@ -110,7 +108,7 @@ TEST(ReleaseAnswers, WhereFilesCannotBeLockedAppendAndTraceGoOnWithoutATurn) {
   ASSERT_TRUE(WriteFileBytes(target, "alt"));
   ASSERT_TRUE(WriteFileBytes(dir / "job.qor", FileBlock(target, "+neu", true)));
   SetTrace(Trace::On);
-  ASSERT_TRUE(RunWithPlan("LockFile:1+=50", dir / "job.qor").finished);
+  ASSERT_TRUE(RunWithPlan({"LockFile:1+=50"}, dir / "job.qor").finished);
   EXPECT_EQ(Content(target), "alt+neu");
   EXPECT_EQ(TraceMessages(), RunLines(dir));
 }
@@ -122,7 +120,7 @@ TEST(ReleaseAnswers, ClipboardHeldForAMomentIsAskedAgain) {
   ASSERT_TRUE(PutBitmapAndText("vorher"));
   ASSERT_TRUE(WriteFileBytes(dir / "job.qor", ClipboardBlock("angekommen")));
   SetTrace(Trace::On);
-  ASSERT_TRUE(RunWithPlan("OpenClipboard:1-3=5", dir / "job.qor").finished);
+  ASSERT_TRUE(RunWithPlan({"OpenClipboard:1-3=5"}, dir / "job.qor").finished);
   std::string text;
   ASSERT_TRUE(ClipboardText(text));
   EXPECT_EQ(text, "angekommen");
@@ -137,30 +135,28 @@ TEST(ReleaseAnswers, ClipboardHeldForAMomentIsAskedAgain) {
 TEST(ReleaseAnswers, WithoutMoveFileExAHeldFileIsWrittenInPlace) {
   for (const bool held : {false, true}) {
     SCOPED_TRACE(held ? "held by another program" : "not held");
-    TempDir dir;
-    const std::string target = dir / "liste.txt";
-    ASSERT_TRUE(WriteFileBytes(target, "alte Liste"));
-    ASSERT_TRUE(WriteFileBytes(dir / "job.qor", FileBlock(target, "neue Liste")));
-    const uint64_t before = FileIdentity(target);
-    HANDLE holder = held ? CreateFileA(target.c_str(), GENERIC_READ,
+    const OldList list;
+    ASSERT_TRUE(list.written());
+    const uint64_t before = FileIdentity(list.target);
+    HANDLE holder = held ? CreateFileA(list.target.c_str(), GENERIC_READ,
                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                        nullptr, OPEN_EXISTING, 0, nullptr)
                          : INVALID_HANDLE_VALUE;
     SetTrace(Trace::On);
-    ASSERT_TRUE(RunWithPlan("MoveFileExA:1+=120", dir / "job.qor").finished);
+    ASSERT_TRUE(RunWithPlan({"MoveFileExA:1+=120"}, list.job).finished);
     std::string seen(32, '\0');
     DWORD got = 0;
     if (holder != INVALID_HANDLE_VALUE) {
       ReadFile(holder, &seen[0], static_cast<DWORD>(seen.size()), &got, nullptr);
       CloseHandle(holder);
     }
-    EXPECT_EQ(Content(target), "neue Liste");
-    EXPECT_EQ(FileIdentity(target) == before, held);
+    EXPECT_EQ(Content(list.target), "neue Liste");
+    EXPECT_EQ(FileIdentity(list.target) == before, held);
     if (held) {
       EXPECT_EQ(seen.substr(0, got), "neue Liste") << "what its holder reads";
     }
-    EXPECT_EQ(Listing(dir / "*"), (Lines{"job.qor", "liste.txt"}));
-    EXPECT_EQ(TraceMessages(), RunLines(dir));
+    EXPECT_EQ(Listing(list.dir / "*"), (Lines{"job.qor", "liste.txt"}));
+    EXPECT_EQ(TraceMessages(), RunLines(list.dir));
   }
 }
 
@@ -186,20 +182,18 @@ TEST(ReleaseAnswers, WithoutMoveFileExAOldFileIsKeptUntilTheNewHasItsName) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.plan);
-    TempDir dir;
-    const std::string target = dir / "liste.txt";
-    ASSERT_TRUE(WriteFileBytes(target, "alte Liste"));
-    ASSERT_TRUE(WriteFileBytes(dir / "job.qor", FileBlock(target, "neue Liste")));
+    const OldList list;
+    ASSERT_TRUE(list.written());
     SetTrace(Trace::Off);
-    ASSERT_TRUE(RunWithPlan(c.plan, dir / "job.qor").finished);
+    ASSERT_TRUE(RunWithPlan({c.plan}, list.job).finished);
     std::string content;
-    EXPECT_EQ(ReadFileBytes(target, content) ? content : "<none>", c.left);
-    const Lines beside = Listing(dir / "~qor*");
+    EXPECT_EQ(ReadFileBytes(list.target, content) ? content : "<none>", c.left);
+    const Lines beside = Listing(list.dir / "~qor*");
     if (*c.beside == '\0') {
       EXPECT_EQ(beside, Lines{}) << "no temporary file left";
     } else {
       ASSERT_EQ(beside.size(), 1u);
-      EXPECT_EQ(Content(dir / beside[0]), c.beside);
+      EXPECT_EQ(Content(list.dir / beside[0]), c.beside);
     }
   }
 }

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <map>
 #include <numeric>
+#include <optional>
 #include <thread>
 
 #include "qor_e2e.h"
@@ -69,15 +70,13 @@ TEST(Startup, JobFileIsFreeOnceReadAndLaterChangesDoNotReachTheRun) {
   ASSERT_TRUE(WriteFileBytes(target, "alt"));
   ASSERT_TRUE(
       WriteFileBytes(job, FileBlock(dir / "eins.txt", "eins") + FileBlock(target, "+neu", true)));
-  HANDLE turn = CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_TRUE(LockFile(turn, 0, 0x40000000, 1, 0)) << "the append's turn byte";
+  HeldTurn turn(target);
+  ASSERT_TRUE(turn.held()) << "the append's turn";
   RunResult run;
   std::thread runner([&] { run = RunQor(job); });
   const bool firstDelivered = WaitFor([&] { return FileExists(dir / "eins.txt"); }, 20000);
   const bool rewritten = WriteFileBytes(job, FileBlock(target, "+anders", true));
-  UnlockFile(turn, 0, 0x40000000, 1, 0);
-  CloseHandle(turn);
+  turn.release();
   runner.join();
   EXPECT_TRUE(firstDelivered);
   EXPECT_TRUE(rewritten) << "the job file is still held";
@@ -136,7 +135,7 @@ TEST(TraceLog, OverlappingRunsLoseNoLine) {
       for (int block = 0; block < kBlocks; ++block) {
         const std::string target = missing + name + "b" + std::to_string(block) + ".txt";
         job += FileBlock(target, "x");
-        lines.push_back(target + " kann nicht gespeichert werden. Fehler  76 Pfad nicht gefunden");
+        lines.push_back(SaveFailureLine(target, " 76 Pfad nicht gefunden"));
       }
       ASSERT_TRUE(WriteFileBytes(path, job));
       jobs[stream].push_back(path);
@@ -186,41 +185,41 @@ TEST(TraceLog, OverlappingRunsLoseNoLine) {
 // line; one that keeps the turn costs the lines written meanwhile, each after
 // a bounded wait, and the run goes on.
 TEST(TraceLog, LogHeldByAnotherProgram) {
-  const auto holdLog = [] {
-    return CreateFileA(kTraceLog, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  };
-  const auto holdTurn = [] {
-    HANDLE h = CreateFileA(kTraceLog, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           CREATE_ALWAYS, 0, nullptr);
-    if (h != INVALID_HANDLE_VALUE && !LockFile(h, 0, 0x40000000, 1, 0)) {  // byte 2^62
-      CloseHandle(h);
-      return INVALID_HANDLE_VALUE;
-    }
-    return h;
-  };
   const struct {
     const char* name;
-    HANDLE (*hold)();
+    bool turn;             // else the log is held open without sharing
     DWORD releaseAfterMs;  // 0: after the run
     size_t lines;
   } cases[] = {
-      {"log opened without sharing, briefly", holdLog, 150, 3},
-      {"turn taken, briefly", holdTurn, 150, 3},
-      {"turn kept for the whole run", holdTurn, 0, 0},
+      {"log opened without sharing, briefly", false, 150, 3},
+      {"turn taken, briefly", true, 150, 3},
+      {"turn kept for the whole run", true, 0, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     SetTrace(Trace::On);
-    HANDLE held = c.hold();
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    std::thread release([&] {
+    std::optional<HeldTurn> turn;
+    HANDLE log = INVALID_HANDLE_VALUE;
+    if (c.turn) {
+      turn.emplace(kTraceLog, HeldTurn::kFar, CREATE_ALWAYS);
+      ASSERT_TRUE(turn->held());
+    } else {
+      log = CreateFileA(kTraceLog, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+      ASSERT_NE(log, INVALID_HANDLE_VALUE);
+    }
+    const auto release = [&] {
+      if (turn) turn->release();
+      if (log != INVALID_HANDLE_VALUE) CloseHandle(log);
+      log = INVALID_HANDLE_VALUE;
+    };
+    std::thread releaser([&] {
       if (c.releaseAfterMs == 0) return;
       Sleep(c.releaseAfterMs);
-      CloseHandle(held);
+      release();
     });
     const RunResult run = RunQor("");
-    release.join();
-    if (c.releaseAfterMs == 0) CloseHandle(held);
+    releaser.join();
+    release();
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 0u);
     EXPECT_EQ(TraceMessages().size(), c.lines);

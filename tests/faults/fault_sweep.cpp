@@ -39,6 +39,7 @@
 #include "stand_in.h"
 #include "system_state.h"
 #include "texts.h"
+#include "watched_run.h"
 
 using namespace e2e;
 
@@ -81,9 +82,9 @@ struct Report {
   std::string firstFault;    // the function (or "alloc") that failed first
   uint32_t firstNumber = 0;  // among all calls (0: one that never fails) or allocations
   uint32_t firstError = 0;
-  std::string hit;  // the part of the run that fault hit
-  Lines failed;     // every function (or "alloc") that failed
-  Counts beforeBlock;  // made before the block's delivery began
+  std::string hit;                     // the part of the run that fault hit
+  Lines failed;                        // every function (or "alloc") that failed
+  Counts beforeBlock;                  // made before the block's delivery began
   std::optional<Counts> throughBlock;  // made before what follows the block began
   DWORD tookMs = 0;                    // from the start of qor_faults.exe to its end
 };
@@ -337,8 +338,7 @@ const Job kJobs[] = {
     {"dde-running-server", [](Scene& s) { DdeScene(s, TestServer::ExePath()); }, CheckDde},
     // One window serving every conversation, with DDE messages alone; its
     // link data asks for an acknowledgement.
-    {"dde-raw-server", [](Scene& s) { DdeScene(s, TestServer::ExePath(), {}, "--raw"); },
-     CheckDde},
+    {"dde-raw-server", [](Scene& s) { DdeScene(s, TestServer::ExePath(), {}, "--raw"); }, CheckDde},
     {"dde-silent-server", [](Scene& s) { DdeScene(s, TestServer::ExePath(), {}, "--poke-hang"); },
      CheckUnanswered, true},
     {"dde-server-started",
@@ -379,8 +379,8 @@ class Crowd : Uncopyable {
       return windowClass.lpszClassName;
     }();
     for (int i = 0; i < windows; ++i) {
-      windows_.push_back(CreateWindowExA(0, kClass, "", WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
-                                         nullptr, GetModuleHandleA(nullptr), nullptr));
+      windows_.push_back(CreateWindowExA(0, kClass, "", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr,
+                                         GetModuleHandleA(nullptr), nullptr));
     }
     if (processes > 0) program_ = std::make_unique<StandIn>(dir / UniqueName("Menge"));
     for (int i = 0; i < processes; ++i) StartDirectly(program_->path());
@@ -450,21 +450,14 @@ Report RunOnce(const Job& job, const std::string& plan, Lines& problems,
   const bool withSentinel = shape == Shape::kWithSentinel;
   WriteFileBytes(jobPath, scene.block + (withSentinel ? FileBlock(sentinel, kSentinel) : ""));
 
-  SetTrace(Trace::On);
-  SetEnvironmentVariableA("QOR_FAULTS", plan.empty() ? nullptr : plan.c_str());
-  SetEnvironmentVariableA("QOR_FAULTS_REPORT", reportPath.c_str());
-  BoxAnswerer answerer(kDdeServerBoxCaption);
-  const DWORD started = GetTickCount();
-  const RunResult run =
-      RunCommandLine("\"" + BinDir() + "\\qor_faults.exe\" " + jobPath, kRunBoundMs);
-  const DWORD tookMs = GetTickCount() - started;
-  const std::vector<SeenBox> boxes = answerer.Stop();
-  SetEnvironmentVariableA("QOR_FAULTS", nullptr);
-  SetEnvironmentVariableA("QOR_FAULTS_REPORT", nullptr);
-  const Lines trace = TraceMessages();
-  SetTrace(Trace::Off);
+  const WatchedRun watched = Watch([&] {
+    return RunWithPlan({plan, reportPath}, jobPath, kRunBoundMs);
+  });
+  const RunResult& run = watched.run;
+  const std::vector<SeenBox>& boxes = watched.boxes;
+  const Lines& trace = watched.trace;
   Report report = ReadReport(reportPath);
-  report.tookMs = tookMs;
+  report.tookMs = run.elapsedMs;
 
   if (!run.finished)
     problems.push_back("did not end within the bound");
@@ -565,8 +558,8 @@ std::string Reproduce(const Sweep& sweep, const Job& job, const std::string& pla
 // Runs `job` under `plan`; counts it when the plan injected something, as a
 // run of the block when its fault hit the start-up or the block, apart when
 // it hit later. `pinned`: the part the fault must hit, when a finding is run.
-void Try(Sweep& sweep, const Job& job, const std::string& plan,
-         const std::string& pinned = "", DWORD withinMs = 0) {
+void Try(Sweep& sweep, const Job& job, const std::string& plan, const std::string& pinned = "",
+         DWORD withinMs = 0) {
   Lines problems;
   const Report report = RunOnce(job, plan, problems);
   if (report.read && report.injected == 0 && !plan.empty()) return;
@@ -651,8 +644,9 @@ int main(int argc, char** argv) {
       const Crowd crowd(dir, crowdWindows, crowdProcesses);
       count = RunOnce(job, "", problems, Shape::kAlone);
       through = count.throughBlock.value_or(Counts());
-      std::printf("  counted with more about (windows: %d, processes: %d): %u calls, %u allocations\n",
-                  crowdWindows, crowdProcesses, through.calls, through.allocations);
+      std::printf(
+          "  counted with more about (windows: %d, processes: %d): %u calls, %u allocations\n",
+          crowdWindows, crowdProcesses, through.calls, through.allocations);
       if (through.allocations != alone.allocations) {
         std::printf("FAIL %s: the other programs moved the allocations\n", job.name);
         ++sweep.injected;

@@ -70,8 +70,7 @@ TEST_F(ExternalProgram, IsStartedAlsoWhenTheWriteFailed) {
   ASSERT_TRUE(RunJob(dir_, FileBlock(sub, "x", false, program_.path())).finished);
   EXPECT_EQ(StartRecords(program_.path(), 1).size(), 1u);
   EXPECT_EQ(TraceMessages(),
-            RunLines(dir_, {sub + " kann nicht gespeichert werden. Fehler  75 Fehler beim "
-                                  "Zugriff auf Pfad/Datei",
+            RunLines(dir_, {SaveFailureLine(sub, " 75 Fehler beim Zugriff auf Pfad/Datei"),
                             CallLine(program_.path())}));
 }
 

@@ -12,17 +12,6 @@ using namespace e2e;
 
 namespace {
 
-std::string SaveFailure(const std::string& name, const std::string& numberAndText) {
-  return name + " kann nicht gespeichert werden. Fehler " + numberAndText;
-}
-
-std::string AppendFailure(const std::string& name, const std::string& numberAndDescription) {
-  return name +
-         "  konnte nicht ge\366"
-         "ffnet werden.  Fehler " +
-         numberAndDescription;
-}
-
 void RunTraced(const TempDir& dir, const std::string& job) {
   SetTrace(Trace::On);
   const RunResult run = RunJob(dir, job);
@@ -118,7 +107,7 @@ TEST(FileTarget, RelativeNamesResolveAgainstTheCurrentDirectory) {
   // ab\ has three characters and is never created, so neither is ab\cd.
   EXPECT_FALSE(DirectoryExists(dir / "ab"));
   EXPECT_EQ(TraceMessages(),
-            RunLines(dir, {SaveFailure("ab\\cd\\f.txt", " 76 Pfad nicht gefunden")}));
+            RunLines(dir, {SaveFailureLine("ab\\cd\\f.txt", " 76 Pfad nicht gefunden")}));
 }
 
 // A name that is a directory is no file: save and append fail, and what the
@@ -135,9 +124,9 @@ TEST(FileTarget, DirectoryNamesFailAndTheDirectoriesStay) {
   EXPECT_EQ(Content(sub + "\\drin.txt"), "bleibt");
   EXPECT_TRUE(DirectoryExists(dir / "neu"));
   const std::string denied = " Fehler beim Zugriff auf Pfad/Datei";
-  EXPECT_EQ(TraceMessages(),
-            RunLines(dir, {SaveFailure(sub, " 75" + denied), AppendFailure(sub, " 75:" + denied),
-                           SaveFailure(name, " 75" + denied)}));
+  EXPECT_EQ(TraceMessages(), RunLines(dir, {SaveFailureLine(sub, " 75" + denied),
+                                            AppendFailureLine(sub, " 75:" + denied),
+                                            SaveFailureLine(name, " 75" + denied)}));
 }
 
 TEST(FileTarget, ForwardSlashesOpenButCreateNoDirectory) {
@@ -149,7 +138,7 @@ TEST(FileTarget, ForwardSlashesOpenButCreateNoDirectory) {
   RunTraced(dir, FileBlock(present, "geht") + FileBlock(missing, "geht nicht"));
   EXPECT_EQ(Content(dir / "vorhanden.txt"), "geht");
   EXPECT_FALSE(DirectoryExists(dir / "fehlt"));
-  EXPECT_EQ(TraceMessages(), RunLines(dir, {SaveFailure(missing, " 76 Pfad nicht gefunden")}));
+  EXPECT_EQ(TraceMessages(), RunLines(dir, {SaveFailureLine(missing, " 76 Pfad nicht gefunden")}));
 }
 
 // A file that another program holds without sharing cannot be opened: the
@@ -164,8 +153,8 @@ TEST(FileTarget, FileHeldExclusivelyByAnotherProgramIsTracedAndKept) {
   RunTraced(dir, FileBlock(target, "neu") + FileBlock(target, "dazu", true));
   CloseHandle(held);
   EXPECT_EQ(Content(target), "alt");
-  EXPECT_EQ(TraceMessages(), RunLines(dir, {SaveFailure(target, " 70 Zugriff verweigert"),
-                                            AppendFailure(target, " 70: Zugriff verweigert")}));
+  EXPECT_EQ(TraceMessages(), RunLines(dir, {SaveFailureLine(target, " 70 Zugriff verweigert"),
+                                            AppendFailureLine(target, " 70: Zugriff verweigert")}));
 }
 
 // Held open by a reader, the old file gets the new content: replaced where
@@ -237,20 +226,17 @@ TEST(FileTarget, AppendThatNeverGetsItsTurnFailsAfterTheBound) {
   TempDir dir;
   const std::string target = dir / "daten.txt";
   ASSERT_TRUE(WriteFileBytes(target, "Satz 1\r\n"));
-  HANDLE holder =
-      CreateFileA(target.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                  nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-  ASSERT_TRUE(LockFile(holder, 0, 0x40000000, 1, 0));  // the turn: byte 2^62
+  HeldTurn other(target);
+  ASSERT_TRUE(other.held());
   SetTrace(Trace::On);
   const RunResult run =
       RunJob(dir, FileBlock(target, "Satz 2", true) + FileBlock(dir / "danach.txt", "weiter"));
-  CloseHandle(holder);
+  other.release();
   ASSERT_TRUE(run.finished);
   EXPECT_GE(run.elapsedMs, 9500u) << "waited for the turn";
   EXPECT_EQ(Content(target), "Satz 1\r\n");
   EXPECT_EQ(Content(dir / "danach.txt"), "weiter");
-  EXPECT_EQ(TraceMessages(), RunLines(dir, {AppendFailure(target, " 70: Zugriff verweigert")}));
+  EXPECT_EQ(TraceMessages(), RunLines(dir, {AppendFailureLine(target, " 70: Zugriff verweigert")}));
 }
 
 TEST(FileTarget, WithTracingOffFailuresLeaveNoTraceAndDeliveriesStillHappen) {

@@ -51,14 +51,10 @@ TEST(FullDisk, NothingIsLostAndEveryFailureIsTraced) {
   EXPECT_EQ(Listing("N:\\*"), (Lines{"daten.txt", "fueller.bin", "klein.txt", "liste.txt"}))
       << "no partial or temporary file";
   const std::string full = " Datentr\344ger voll";
-  EXPECT_EQ(TraceMessages(),
-            RunLines(dir, {liste + " kann nicht gespeichert werden. Fehler  61" + full,
-                           "Externer Programmaufruf " + program,
-                           "N:\\neu.txt kann nicht gespeichert werden. Fehler  61" + full,
-                           daten +
-                               "  konnte nicht ge\366"
-                               "ffnet werden.  Fehler  61:" +
-                               full}));
+  EXPECT_EQ(TraceMessages(), RunLines(dir, {SaveFailureLine(liste, " 61" + full),
+                                            "Externer Programmaufruf " + program,
+                                            SaveFailureLine("N:\\neu.txt", " 61" + full),
+                                            AppendFailureLine(daten, " 61:" + full)}));
   // Started after the failed write, it found the old file.
   const Lines records = StartRecords(standIn.path(), 1);
   ASSERT_EQ(records.size(), 1u);

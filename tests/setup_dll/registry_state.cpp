@@ -5,6 +5,8 @@
 #include <cwchar>
 #include <stdexcept>
 
+#include "reg_key.h"
+
 namespace setup_test {
 
 namespace {
@@ -15,27 +17,20 @@ void Check(LONG result, const char* what, const std::string& path) {
   }
 }
 
-class Key {
- public:
-  Key() = default;
-  Key(const Key&) = delete;
-  Key& operator=(const Key&) = delete;
-  ~Key() {
-    if (key_ != nullptr) RegCloseKey(key_);
-  }
-  HKEY* out() { return &key_; }
-  HKEY get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
+// The library's own key owner, for the keys the tests create.
+qor_setup::RegKey CreatedKey(HKEY root, const std::string& path) {
+  HKEY key = nullptr;
+  Check(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+        "create", path);
+  return qor_setup::RegKey(key);
+}
 
 }  // namespace
 
 KeySnapshot SaveKey(HKEY root, const std::string& path) {
   KeySnapshot snapshot;
-  Key key;
-  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.out()) != ERROR_SUCCESS) return snapshot;
+  const qor_setup::RegKey key = qor_setup::OpenKeyForReading(root, path.c_str());
+  if (!key) return snapshot;
   snapshot.exists = true;
   for (DWORD index = 0;; ++index) {
     char name[16384];
@@ -75,10 +70,7 @@ void DeleteKey(HKEY root, const std::string& path) {
 void RestoreKey(HKEY root, const std::string& path, const KeySnapshot& saved) {
   DeleteKey(root, path);
   if (!saved.exists) return;
-  Key key;
-  Check(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.out(),
-                        nullptr),
-        "create", path);
+  const qor_setup::RegKey key = CreatedKey(root, path);
   for (const RegistryValue& value : saved.values) {
     Check(RegSetValueExA(key.get(), value.name.c_str(), 0, value.type, value.data.data(),
                          static_cast<DWORD>(value.data.size())),
@@ -101,19 +93,11 @@ KeptKeys::~KeptKeys() {
   }
 }
 
-void CreateKey(HKEY root, const std::string& path) {
-  Key key;
-  Check(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.out(),
-                        nullptr),
-        "create", path);
-}
+void CreateKey(HKEY root, const std::string& path) { CreatedKey(root, path); }
 
 void SetValueBytes(HKEY root, const std::string& path, const char* value, DWORD type,
                    const std::string& data) {
-  Key key;
-  Check(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.out(),
-                        nullptr),
-        "create", path);
+  const qor_setup::RegKey key = CreatedKey(root, path);
   // RegSetValueExA takes a NUL just behind the data of a string type as its
   // terminator and stores it too; the copy puts a non-NUL byte there.
   std::vector<BYTE> bytes(data.begin(), data.end());

@@ -109,4 +109,23 @@ TempDir::TempDir() {
 
 TempDir::~TempDir() { RemoveTree(path_); }
 
+HeldTurn::HeldTurn(const std::string& path, Byte byte, DWORD creation) {
+  // The turn bytes of qor.exe's runs: 2^62, or 2^32 - 2.
+  low_ = byte == kFar ? 0 : 0xFFFFFFFE;
+  high_ = byte == kFar ? 0x40000000 : 0;
+  file_ = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, creation, 0, nullptr);
+  if (file_ != INVALID_HANDLE_VALUE && !LockFile(file_, low_, high_, 1, 0)) {
+    CloseHandle(file_);
+    file_ = INVALID_HANDLE_VALUE;
+  }
+}
+
+void HeldTurn::release() {
+  if (!held()) return;
+  UnlockFile(file_, low_, high_, 1, 0);
+  CloseHandle(file_);
+  file_ = INVALID_HANDLE_VALUE;
+}
+
 }  // namespace e2e

@@ -49,4 +49,22 @@ class TempDir : Uncopyable {
   std::string path_;
 };
 
+// Another run's turn at `path`, taken as qor.exe's runs take it: one byte
+// locked far beyond any end of the file, or, where a file system refuses
+// such a lock, the near one below 4 GiB. Held until release() or the end.
+class HeldTurn : Uncopyable {
+ public:
+  enum Byte { kFar, kNear };
+  // `creation` as CreateFileA takes it; the file is shared for reading and writing.
+  explicit HeldTurn(const std::string& path, Byte byte = kFar, DWORD creation = OPEN_EXISTING);
+  ~HeldTurn() { release(); }
+  bool held() const { return file_ != INVALID_HANDLE_VALUE; }
+  void release();
+
+ private:
+  HANDLE file_ = INVALID_HANDLE_VALUE;
+  DWORD low_ = 0;
+  DWORD high_ = 0;
+};
+
 }  // namespace e2e

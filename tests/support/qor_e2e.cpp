@@ -144,6 +144,17 @@ Lines StartLines(const std::string& argumentText, const Lines& more) {
   return lines;
 }
 
+std::string SaveFailureLine(const std::string& name, const std::string& numberAndText) {
+  return name + " kann nicht gespeichert werden. Fehler " + numberAndText;
+}
+
+std::string AppendFailureLine(const std::string& name, const std::string& numberAndText) {
+  return name +
+         "  konnte nicht ge\366"
+         "ffnet werden.  Fehler " +
+         numberAndText;
+}
+
 Lines RunLines(const TempDir& dir, const Lines& more) { return StartLines(dir / "job.qor", more); }
 
 RunResult RunJob(const TempDir& dir, const std::string& job, DWORD timeoutMs) {

@@ -69,6 +69,12 @@ Lines StartLines(const std::string& argumentText, const Lines& more = {});
 // The same for a run of dir\job.qor.
 Lines RunLines(const TempDir& dir, const Lines& more = {});
 
+// The trace line of a file block whose save failed, with the error's number
+// and text as the log writes them (" 76 Pfad nicht gefunden"), and of one
+// whose append failed (" 70: Zugriff verweigert").
+std::string SaveFailureLine(const std::string& name, const std::string& numberAndText);
+std::string AppendFailureLine(const std::string& name, const std::string& numberAndText);
+
 // Writes `job` to a job file in `dir` and runs qor.exe on it.
 RunResult RunJob(const TempDir& dir, const std::string& job, DWORD timeoutMs = 60000);
 
