@@ -4,11 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <list>
+#include <optional>
 
-#include "box_answerer.h"
 #include "qor_e2e.h"
 #include "stand_in.h"
 #include "system_state.h"
+#include "watched_run.h"
 
 using namespace e2e;
 
@@ -16,24 +17,6 @@ namespace {
 
 std::string Block(const std::string& service) {
   return DdeBlock(service, "QorNiemand", "KeinThema", "Feld", "Daten");
-}
-
-// A run of qor.exe with every "DDE-Export" box answered.
-struct JobRun {
-  RunResult run;
-  std::vector<SeenBox> boxes;
-  Lines trace;
-};
-
-JobRun RunWatched(const TempDir& dir, const std::string& job, Trace trace = Trace::On) {
-  SetTrace(trace);
-  JobRun result;
-  BoxAnswerer answerer("DDE-Export");
-  result.run = RunJob(dir, job);
-  result.boxes = answerer.Stop();
-  result.trace = TraceMessages();
-  SetTrace(Trace::Off);
-  return result;
 }
 
 // Lines of the check: the message of a failed start or scan.
@@ -59,7 +42,7 @@ TEST_P(ServerApp, MissingServerIsStartedOnce) {
   const StandIn copy(dir_ / UniqueName("SrvE2e"));
   const std::string& server = copy.path();
   ASSERT_TRUE(copy.placed());
-  const JobRun job = RunWatched(dir_, Block(server));
+  const WatchedRun job = RunJobWatched(dir_, Block(server));
   ASSERT_TRUE(job.run.finished);
   EXPECT_TRUE(job.boxes.empty());
   EXPECT_EQ(CheckLines(job.trace), Lines{});
@@ -80,7 +63,7 @@ TEST_P(ServerApp, RunningServerInOtherLetterCaseIsNotStartedAgain) {
   ASSERT_TRUE(StartDirectly(server));
   // In a snapshot under Wine szExeFile holds only the file name.
   const std::string listed = snapshotScan() ? FileNameOf(server) : server;
-  const JobRun job = RunWatched(dir_, Block(SwapCase(listed)) + Block(listed));
+  const WatchedRun job = RunJobWatched(dir_, Block(SwapCase(listed)) + Block(listed));
   ASSERT_TRUE(job.run.finished);
   EXPECT_TRUE(job.boxes.empty());
   EXPECT_EQ(CheckLines(job.trace), Lines{});
@@ -88,38 +71,40 @@ TEST_P(ServerApp, RunningServerInOtherLetterCaseIsNotStartedAgain) {
   EXPECT_EQ(StartRecords(server, 1).size(), 1u);
 }
 
+// Looked for as a command line, a missing directory is a missing file, and
+// so is a name with a blank of which no part names a program.
 TEST_P(ServerApp, MissingExecutableShowsTheBoxTheLineAndTheRunGoesOn) {
-  const std::string missing = dir_ / "Bib\\bin\\dravo.exe";
   const std::string written = dir_ / "danach.txt";
-  const std::string job = Block(missing) + FileBlock(written, "weiter");
-  const JobRun run = RunWatched(dir_, job);
-  ASSERT_TRUE(run.run.finished);
-  std::string content;
-  EXPECT_TRUE(ReadFileBytes(written, content)) << "the next block is delivered";
-  EXPECT_EQ(content, "weiter");
-  if (code() == 0) {
-    EXPECT_TRUE(run.boxes.empty());
-    EXPECT_EQ(CheckLines(run.trace), Lines{});
-    return;
+  for (const std::string& missing :
+       {dir_ / "Bib\\bin\\dravo.exe", dir_ / "dravo.exe", dir_ / "DRAVO 2.EXE"}) {
+    SCOPED_TRACE(missing);
+    const WatchedRun run = RunJobWatched(dir_, Block(missing) + FileBlock(written, "weiter"));
+    ASSERT_TRUE(run.run.finished);
+    EXPECT_EQ(Content(written), "weiter") << "the next block is delivered";
+    DeleteFileA(written.c_str());
+    if (code() == 0) {
+      EXPECT_TRUE(run.boxes.empty());
+      EXPECT_EQ(CheckLines(run.trace), Lines{});
+      continue;
+    }
+    const std::string message = "DDE-Anwendung " + missing + " Datei nicht gefunden";
+    ASSERT_EQ(run.boxes.size(), 1u);
+    EXPECT_EQ(run.boxes[0].text, message);
+    EXPECT_TRUE(run.boxes[0].okOnly());
+    EXPECT_NE(run.boxes[0].icon, nullptr) << "which one, the in-process check tells";
+    EXPECT_EQ(run.trace, RunLines(dir_, {message}))
+        << "the block ends with the check's line, nothing is poked";
   }
-  // Looked for as a command line: a missing directory is a missing file.
-  const std::string message = "DDE-Anwendung " + missing + " Datei nicht gefunden";
-  ASSERT_EQ(run.boxes.size(), 1u);
-  EXPECT_EQ(run.boxes[0].text, message);
-  EXPECT_TRUE(run.boxes[0].okOnly());
-  EXPECT_NE(run.boxes[0].icon, nullptr);
-  EXPECT_EQ(run.trace, RunLines(dir_, {message}))
-      << "the block ends with the check's line, nothing is poked";
 }
 
 TEST_P(ServerApp, BoxIsShownAlsoWithTheTraceOff) {
   if (code() == 0) GTEST_SKIP() << "no scan and no start on this release";
   const std::string missing = dir_ / "fehlt.exe";
-  const JobRun run = RunWatched(dir_, Block(missing) + Block(missing), Trace::Off);
+  const WatchedRun run = RunJobWatched(dir_, Block(missing) + Block(missing), Trace::Off);
   ASSERT_TRUE(run.run.finished);
   ASSERT_EQ(run.boxes.size(), 2u) << "one box for each block";
   EXPECT_EQ(run.boxes[1].text, "DDE-Anwendung " + missing + " Datei nicht gefunden");
-  EXPECT_FALSE(FileExists(kTraceLog));
+  EXPECT_FALSE(run.logWritten);
 }
 
 INSTANTIATE_TEST_SUITE_P(Releases, ServerApp, testing::ValuesIn(kReleases),
@@ -134,12 +119,13 @@ TEST(ServerAppNt4, WithoutPsapiTheBoxNamesTheFailedLoad) {
   const StandIn copy(dir / UniqueName("SrvNt4"));
   const std::string& server = copy.path();
   ASSERT_TRUE(copy.placed());
-  const JobRun run = RunWatched(dir, Block(server));
+  const WatchedRun run = RunJobWatched(dir, Block(server) + Block(server));
   ASSERT_TRUE(run.run.finished);
   const std::string message = "DDE-Anwendung " + server + " Fehler beim Laden einer DLL";
-  ASSERT_EQ(run.boxes.size(), 1u);
+  ASSERT_EQ(run.boxes.size(), 2u) << "the failed load is remembered: each block fails alike";
   EXPECT_EQ(run.boxes[0].text, message);
-  EXPECT_EQ(run.trace, RunLines(dir, {message}));
+  EXPECT_EQ(run.boxes[1].text, message);
+  EXPECT_EQ(run.trace, RunLines(dir, {message, message}));
   EXPECT_TRUE(ProcessesOf(server).empty());
 }
 
@@ -157,7 +143,7 @@ TEST(ServerAppStart, AbsentServerWithABlankInItsPathStartsNoOtherProgram) {
   const std::string server = directory + "\\srv.exe";
   ASSERT_TRUE(shorter.placed());
   ASSERT_TRUE(CreateDirectoryA(directory.c_str(), nullptr));
-  const JobRun run = RunWatched(dir, Block(server));
+  const WatchedRun run = RunJobWatched(dir, Block(server));
   ASSERT_TRUE(run.run.finished);
   EXPECT_TRUE(ProcessesOf(shorter.path()).empty()) << "a program nobody named was started";
   const std::string message = "DDE-Anwendung " + server + " Datei nicht gefunden";
@@ -191,7 +177,7 @@ class Hulintern : public testing::Test {
 TEST_F(Hulintern, CompanionBesideTheWorkDirectoryIsStartedThenFound) {
   const std::string dravo = PlaceDravo(dir_ / "Bib\\bin");
   WorkingData(dir_ / "Bib\\work\\daten");
-  const JobRun run = RunWatched(dir_, Block("hulintern") + Block("hulintern"));
+  const WatchedRun run = RunJobWatched(dir_, Block("hulintern") + Block("hulintern"));
   ASSERT_TRUE(run.run.finished);
   EXPECT_TRUE(run.boxes.empty());
   EXPECT_EQ(ProcessesOf(dravo).size(), 1u) << "started by the first block, found by the second";
@@ -200,35 +186,45 @@ TEST_F(Hulintern, CompanionBesideTheWorkDirectoryIsStartedThenFound) {
   EXPECT_EQ(records[0].substr(0, records[0].find("\r\n")), "command line=" + dravo);
 }
 
-TEST_F(Hulintern, WorkspaceCountsAsWork) {
-  const std::string dravo = PlaceDravo(dir_ / "bin");
-  WorkingData(dir_ / "workspace\\x");
-  const JobRun run = RunWatched(dir_, Block("hulintern"));
-  ASSERT_TRUE(run.run.finished);
-  EXPECT_TRUE(run.boxes.empty());
-  EXPECT_EQ(StartRecords(dravo, 1).size(), 1u);
-}
-
-TEST_F(Hulintern, CapitalWorkOrWorkInFrontMeansBesideQor) {
+// Which program a "hulintern" block names, by what ZIRARUDAZADER.INI says:
+// none is placed, so the box names it.
+TEST_F(Hulintern, IniDecidesWhichProgramIsStarted) {
   const std::string own = BinDir() + "\\dravo.exe";
-  for (const std::string& value : {dir_ / "Bib\\Work\\daten", std::string("\\work\\daten")}) {
-    SCOPED_TRACE(value);
-    WorkingData(value);
-    const JobRun run = RunWatched(dir_, Block("hulintern"));
+  // 149 characters fit the profile buffer; "\work" behind them is not seen.
+  const std::string longDir = "C:\\" + std::string(146, 'a');
+  const std::string fits = "C:\\" + std::string(100, 'b');
+  const struct {
+    const char* what;
+    std::optional<std::string> ini;  // none: no INI file
+    std::string program;
+  } cases[] = {
+      {"bin beside the work directory", WorkingDataIni(dir_ / "Bib\\work\\daten"),
+       dir_ / "Bib\\bin\\dravo.exe"},
+      {"a plain substring", WorkingDataIni(dir_ / "workspace\\x"), dir_ / "bin\\dravo.exe"},
+      {"only its own section, the value trimmed",
+       "[Andere]\r\nworking_data=X:\\a\r\n[ZIRARUDAZADER]\r\nworking_data =  " +
+           (dir_ / "Bib\\work") + "  \r\n",
+       dir_ / "Bib\\bin\\dravo.exe"},
+      {"capital Work", WorkingDataIni(dir_ / "Bib\\Work\\daten"), own},
+      {"work in front", WorkingDataIni("\\work\\daten"), own},
+      {"empty value", WorkingDataIni(""), own},
+      {"no such key", "[ZIRARUDAZADER]\r\nanderes=" + (dir_ / "Bib\\work") + "\r\n", own},
+      {"work beyond the buffer", WorkingDataIni(longDir + "\\work\\d"), own},
+      {"work within the buffer", WorkingDataIni(fits + "\\work\\" + std::string(80, 'c')),
+       fits + "\\bin\\dravo.exe"},
+      {"empty INI", std::string(), "hulintern"},
+      {"no INI", std::nullopt, "hulintern"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_TRUE(c.ini ? ini_.Write(*c.ini) : ini_.Remove());
+    const std::string message = "DDE-Anwendung " + c.program + " Datei nicht gefunden";
+    const WatchedRun run = RunJobWatched(dir_, Block("hulintern"));
     ASSERT_TRUE(run.run.finished);
     ASSERT_EQ(run.boxes.size(), 1u);
-    EXPECT_EQ(run.boxes[0].text, "DDE-Anwendung " + own + " Datei nicht gefunden");
+    EXPECT_EQ(run.boxes[0].text, message);
+    EXPECT_EQ(CheckLines(run.trace), Lines{message});
   }
-}
-
-TEST_F(Hulintern, WithoutIniTheKeywordItselfIsStarted) {
-  ASSERT_TRUE(ini_.Remove());
-  const JobRun run = RunWatched(dir_, Block("hulintern"));
-  ASSERT_TRUE(run.run.finished);
-  const std::string message = "DDE-Anwendung hulintern Datei nicht gefunden";
-  ASSERT_EQ(run.boxes.size(), 1u);
-  EXPECT_EQ(run.boxes[0].text, message);
-  EXPECT_EQ(CheckLines(run.trace), Lines{message});
 }
 
 }  // namespace

@@ -1,20 +1,20 @@
-// EnsureDdeServerRunning and LocateCompanionPath called in this process, under
-// the Windows release Wine presents to it. Started with --windows=RELEASE
-// (and --without-psapi), the program has Wine present that release to a
+// EnsureDdeServerRunning called in this process, under the Windows release
+// Wine presents to it, for what a run of qor.exe cannot show: the command
+// line of each start, the forms of a path, the handles left open. Started
+// with --windows=RELEASE, the program has Wine present that release to a
 // second instance of itself, which runs the tests.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
 
-#include "box_answerer.h"
-#include "companion_path.h"
 #include "ensure_server_running.h"
 #include "file_presence.h"
 #include "qor_e2e.h"
 #include "qor_state.h"
 #include "stand_in.h"
 #include "system_state.h"
+#include "watched_run.h"
 #include "windows_version.h"
 
 using namespace e2e;
@@ -24,7 +24,6 @@ namespace {
 // The code GetWindowsVersionCode must give for the release this instance runs
 // under; -1 when none was asked for.
 int gExpectedCode = -1;
-bool gWithoutPsapi = false;
 
 bool ListScan() { return gExpectedCode >= 4 && gExpectedCode <= 6; }
 bool SnapshotScan() { return gExpectedCode >= 1 && gExpectedCode <= 3; }
@@ -37,16 +36,16 @@ struct CheckRun {
 };
 
 CheckRun Check(const std::string& path) {
-  SetTrace(Trace::On);
+  CheckRun check;
   TraceOn = true;
-  CheckRun run;
-  BoxAnswerer answerer("DDE-Export");
-  run.result = EnsureDdeServerRunning(path);
-  run.boxes = answerer.Stop();
-  run.trace = TraceMessages();
+  const WatchedRun watched = Watch([&] {
+    check.result = EnsureDdeServerRunning(path);
+    return RunResult{};
+  });
   TraceOn = false;
-  SetTrace(Trace::Off);
-  return run;
+  check.boxes = watched.boxes;
+  check.trace = watched.trace;
+  return check;
 }
 
 // The number of open handles of this process. Counted one by one, because
@@ -68,25 +67,6 @@ class ServerCheck : public testing::Test {
 
 TEST_F(ServerCheck, VersionCodeOfThePresentedRelease) {
   EXPECT_EQ(GetWindowsVersionCode(), gExpectedCode);
-}
-
-TEST_F(ServerCheck, MissingServerIsStartedAsItsPathWithoutFocus) {
-  StandIn server(dir_ / UniqueName("SrvStart"));
-  ASSERT_TRUE(server.placed());
-  const CheckRun run = Check(server.path());
-  EXPECT_TRUE(run.result);
-  EXPECT_TRUE(run.boxes.empty());
-  EXPECT_EQ(run.trace, Lines{}) << "a start is not traced";
-  if (gExpectedCode == 0) {
-    EXPECT_TRUE(ProcessesOf(server.path()).empty()) << "no scan, no start on this release";
-    return;
-  }
-  // CreateProcessA has returned: the process exists already.
-  EXPECT_EQ(ProcessesOf(server.path()).size(), 1u);
-  const Lines records = StartRecords(server.path(), 1);
-  ASSERT_EQ(records.size(), 1u);
-  EXPECT_EQ(records[0], StartRecord(server.path(), "1,4"))
-      << "the path as it stands, nothing added, SW_SHOWNOACTIVATE";
 }
 
 // The command line a missing server is started with: a value the job quoted
@@ -159,25 +139,6 @@ TEST_F(ServerCheck, PathWithABlankStartsThatFileAndNoShorterOne) {
   EXPECT_TRUE(ProcessesOf(shorter.path()).empty()) << "a program nobody named was started";
 }
 
-TEST_F(ServerCheck, RunningServerInOtherLetterCaseIsNotStartedAgain) {
-  StandIn server(dir_ / UniqueName("SrvRun"));
-  ASSERT_TRUE(server.placed());
-  ASSERT_TRUE(StartDirectly(server.path()));
-  ASSERT_EQ(ProcessesOf(server.path()).size(), 1u);
-
-  // The path under which the running server is listed: its full path in the
-  // process list; in a snapshot what szExeFile holds (a full path on Windows
-  // 9x, only the file name under Wine).
-  std::string listed = server.path();
-  if (SnapshotScan()) listed = FileNameOf(server.path());
-  const CheckRun run = Check(SwapCase(listed));
-  EXPECT_TRUE(run.result);
-  EXPECT_TRUE(run.boxes.empty());
-  EXPECT_EQ(run.trace, Lines{});
-  EXPECT_EQ(ProcessesOf(server.path()).size(), 1u) << "found, so not started again";
-  EXPECT_EQ(StartRecords(server.path(), 1).size(), 1u);
-}
-
 TEST_F(ServerCheck, ServerUnderAnotherFormOfItsPathIsStartedAgain) {
   if (!ListScan()) GTEST_SKIP() << "only the process list reports full paths under Wine";
   StandIn server(dir_ / UniqueName("SrvForm"));
@@ -191,26 +152,14 @@ TEST_F(ServerCheck, ServerUnderAnotherFormOfItsPathIsStartedAgain) {
   EXPECT_EQ(StartRecords(server.path(), 2).size(), 2u);
 }
 
-TEST_F(ServerCheck, MissingExecutableShowsTheBoxThenTheTraceLine) {
-  // A missing file in a present directory; a missing directory is a missing
-  // path (see the end-to-end test).
-  for (const std::string& missing : {dir_ / "dravo.exe", dir_ / "DRAVO 2.EXE"}) {
-    SCOPED_TRACE(missing);
-    const CheckRun run = Check(missing);
-    if (gExpectedCode == 0) {
-      EXPECT_TRUE(run.result) << "counts as running on a release without a scan";
-      EXPECT_TRUE(run.boxes.empty());
-      EXPECT_EQ(run.trace, Lines{});
-      continue;
-    }
-    EXPECT_FALSE(run.result);
-    ASSERT_EQ(run.boxes.size(), 1u);
-    const std::string message = "DDE-Anwendung " + missing + " Datei nicht gefunden";
-    EXPECT_EQ(run.boxes[0].text, message);
-    EXPECT_TRUE(run.boxes[0].okOnly());
-    EXPECT_EQ(run.boxes[0].icon, LoadIconA(nullptr, IDI_HAND)) << "the stop icon";
-    EXPECT_EQ(run.trace, Lines{message});
-  }
+// An icon handle means something only in its own process: which icon the
+// box shows is told here, the rest of the box through qor.exe.
+TEST_F(ServerCheck, MissingExecutableBoxShowsTheStopIcon) {
+  if (gExpectedCode == 0) GTEST_SKIP() << "no scan and no start on this release";
+  const CheckRun run = Check(dir_ / "dravo.exe");
+  EXPECT_FALSE(run.result);
+  ASSERT_EQ(run.boxes.size(), 1u);
+  EXPECT_EQ(run.boxes[0].icon, LoadIconA(nullptr, IDI_HAND));
 }
 
 // A name without a directory is looked for as a shell looks for it: found
@@ -294,17 +243,14 @@ TEST_F(ServerCheck, ScansWithoutMatchAndStartsLeaveNoHandleOpen) {
   const std::string missing = dir_ / "da.exe";
   StandIn server(dir_ / UniqueName("SrvStarts"));
   ASSERT_TRUE(server.placed());
-  {
-    BoxAnswerer answerer("DDE-Export");
-    EnsureDdeServerRunning(missing);
-  }
+  Check(missing);
   const int before = OpenHandles();
   ASSERT_GT(before, 0);
   size_t boxes = 0;
   for (int i = 0; i < 5; ++i) {
-    BoxAnswerer answerer("DDE-Export");
-    EXPECT_FALSE(EnsureDdeServerRunning(missing));
-    boxes += answerer.Stop().size();
+    const CheckRun run = Check(missing);
+    EXPECT_FALSE(run.result);
+    boxes += run.boxes.size();
   }
   // A sought path other than the running one's: never found, started each time.
   const std::string other = dir_.path() + "\\.\\" + FileNameOf(server.path());
@@ -315,80 +261,12 @@ TEST_F(ServerCheck, ScansWithoutMatchAndStartsLeaveNoHandleOpen) {
   EXPECT_EQ(after, before) << "scan handles, snapshots and the started process and thread";
 }
 
-TEST(NoPsapi, ProcessListThatCannotBeBoundShowsTheBoxAndStartsNothing) {
-  ASSERT_TRUE(gWithoutPsapi) << "run with --windows=nt40 --without-psapi";
-  ASSERT_EQ(GetWindowsVersionCode(), 4);
-  TempDir dir;
-  StandIn server(dir / UniqueName("SrvNt4"));
-  ASSERT_TRUE(server.placed());
-  const CheckRun run = Check(server.path());
-  EXPECT_FALSE(run.result);
-  ASSERT_EQ(run.boxes.size(), 1u);
-  const std::string message = "DDE-Anwendung " + server.path() + " Fehler beim Laden einer DLL";
-  EXPECT_EQ(run.boxes[0].text, message);
-  EXPECT_EQ(run.trace, Lines{message});
-  EXPECT_TRUE(ProcessesOf(server.path()).empty());
-  // The failure is remembered: a second block fails the same way.
-  const CheckRun again = Check(server.path());
-  EXPECT_FALSE(again.result);
-  ASSERT_EQ(again.boxes.size(), 1u);
-  EXPECT_EQ(again.boxes[0].text, message);
-}
-
-// LocateCompanionPath, with ZIRARUDAZADER.INI put back afterwards.
-class Companion : public testing::Test {
- protected:
-  // The path for "hulintern" with an INI file of `ini` (none: as it is).
-  std::string Locate(const std::string& ini) {
-    if (!ini.empty()) {
-      EXPECT_TRUE(ini_.Write(ini));
-    }
-    JobBlock.DdeService = "hulintern";
-    LocateCompanionPath();
-    return JobBlock.DdeService;
-  }
-  CompanionIni ini_;
-};
-
-TEST_F(Companion, BinBesideTheFirstWorkElseTheProgramsOwnDirectory) {
-  const std::string own = BinDir() + "\\dravo.exe";
-  // 149 characters fit the profile buffer; "\work" behind them is not seen.
-  const std::string longDir = "C:\\" + std::string(146, 'a');
-  const std::string fits = "C:\\" + std::string(100, 'b');
-  const struct {
-    std::string ini;
-    std::string path;
-  } cases[] = {
-      {WorkingDataIni("D:\\Bib\\work\\daten"), "D:\\Bib\\bin\\dravo.exe"},
-      {WorkingDataIni("C:\\x\\work\\app\\work\\d"), "C:\\x\\bin\\dravo.exe"},
-      {WorkingDataIni("C:\\workspace\\x"), "C:\\bin\\dravo.exe"},
-      // Only the section ZIRARUDAZADER counts.
-      {"[Andere]\r\nworking_data=X:\\a\r\n"
-       "[ZIRARUDAZADER]\r\nworking_data =  E:\\Bib\\work  \r\n",
-       "E:\\Bib\\bin\\dravo.exe"},
-      {WorkingDataIni("D:\\Bib\\Work\\daten"), own},
-      {WorkingDataIni("\\work\\daten"), own},
-      {WorkingDataIni(""), own},
-      {"[ZIRARUDAZADER]\r\nanderes=D:\\Bib\\work\r\n", own},
-      {WorkingDataIni(longDir + "\\work\\d"), own},
-      {WorkingDataIni(fits + "\\work\\" + std::string(80, 'c')), fits + "\\bin\\dravo.exe"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(Locate(c.ini), c.path) << c.ini;
-}
-
-TEST_F(Companion, NoIniOrAnEmptyOneKeepsTheKeyword) {
-  ASSERT_TRUE(ini_.Remove());
-  EXPECT_EQ(Locate(""), "hulintern");
-  ASSERT_TRUE(ini_.Write(""));
-  EXPECT_EQ(Locate(""), "hulintern");
-}
-
 // Runs this program again under `release`, passing its arguments on, and
 // returns that run's exit code.
-int RunUnderRelease(const std::string& release, bool withoutPsapi) {
+int RunUnderRelease(const std::string& release) {
   char self[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, self, MAX_PATH);
-  PresentedWindows presented(FileNameOf(self), release, withoutPsapi);
+  PresentedWindows presented(FileNameOf(self), release);
   if (!presented.ok()) {
     std::fprintf(stderr, "cannot set the Windows release for %s\n", self);
     return 2;
@@ -411,7 +289,6 @@ int main(int argc, char** argv) {
   std::string release;
   for (int i = 1; i < argc; ++i) {
     if (std::strncmp(argv[i], "--windows=", 10) == 0) release = argv[i] + 10;
-    if (std::strcmp(argv[i], "--without-psapi") == 0) gWithoutPsapi = true;
   }
   if (!release.empty()) {
     const Release* known = FindRelease(release);
@@ -421,7 +298,7 @@ int main(int argc, char** argv) {
     }
     char presented[32] = {};
     GetEnvironmentVariableA("QOR_PRESENTED_RELEASE", presented, sizeof presented);
-    if (release != presented) return RunUnderRelease(release, gWithoutPsapi);
+    if (release != presented) return RunUnderRelease(release);
     gExpectedCode = known->code;
   }
   return RUN_ALL_TESTS();
