@@ -76,8 +76,7 @@ Expectation Expect(const RandomCase& c) {
     if (!setup.empty() && SortsBefore(setup, installed)) {
       e.result = false;
       e.box = Box::kDowngrade;
-      e.boxText = "Die installierte Version " + installed + " ist neuer als die aktuelle Version " +
-                  setup + kDowngradeTail;
+      e.boxText = DowngradeText(installed, setup);
     } else {
       e.installDir = ExpectedText(c.path);
     }
@@ -91,9 +90,7 @@ Expectation Expect(const RandomCase& c) {
   }
   e.result = c.answer == IDYES;
   e.box = Box::kConflict;
-  e.boxText = kConflictHead;
-  if (!reference.empty()) e.boxText += "(Programmverweis: " + reference + ")\n";
-  e.boxText += kConflictTail;
+  e.boxText = ConflictText(reference);
   return e;
 }
 

@@ -22,11 +22,6 @@ using namespace setup_test;
 constexpr char kOtherClass[] = "QorTest.OtherClass";
 constexpr char kOtherCommand[] = "QorTest.OtherClass\\shell\\open\\command";
 
-std::string Downgrade(const std::string& installed, const std::string& setup) {
-  return "Die installierte Version " + installed + " ist neuer als die aktuelle Version " + setup +
-         kDowngradeTail;
-}
-
 class CheckMimeTypeTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -136,7 +131,7 @@ TEST_P(VersionCheckTest, ComparesBytesAndHandsBackPath) {
   WriteSetupIni(sourceDir_, std::string("ProductVersion=") + c.setup);
   const Outcome outcome = Call(sourceDir_);
   if (c.downgrade) {
-    ExpectDowngradeBox(outcome, Downgrade(c.installed, c.setup));
+    ExpectDowngradeBox(outcome, DowngradeText(c.installed, c.setup));
   } else {
     ExpectPassed(outcome, "C:\\Programme\\QOR");
   }
@@ -147,15 +142,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(VersionCase{"2.9", "2.10", true}, VersionCase{"2.10", "2.9", false},
                       VersionCase{"2.1.5", "2.1", true}, VersionCase{"2.1", "2.1.5", false},
                       VersionCase{"2.1", "2.1", false}, VersionCase{"1.0.0", "1.0.1", false}));
-
-TEST_F(CheckMimeTypeTest, DowngradeMessageBytes) {
-  Installed("2.9", "C:\\QOR");
-  WriteSetupIni(sourceDir_, "ProductVersion=2.10");
-  ExpectDowngradeBox(Call(sourceDir_),
-                     "Die installierte Version 2.9 ist neuer als die aktuelle Version 2.10.\n"
-                     "Um eine \344ltere QOR-Version zu installieren, muss das neuere QOR zuvor "
-                     "deinstalliert werden.");
-}
 
 TEST_F(CheckMimeTypeTest, VersionCheckPassesWithoutAnythingToCompare) {
   // No "Version": never newer.
@@ -182,13 +168,13 @@ TEST_F(CheckMimeTypeTest, MissingSetupIniPassesWhateverTheInstalledVersionEndsIn
   ExpectPassed(Call(sourceDir_), "C:\\QOR");
   // With a setup.ini the bytes decide: the blank sorts after the end of "2.1".
   WriteSetupIni(sourceDir_, "ProductVersion=2.1");
-  ExpectDowngradeBox(Call(sourceDir_), Downgrade("2.1 ", "2.1"));
+  ExpectDowngradeBox(Call(sourceDir_), DowngradeText("2.1 ", "2.1"));
 }
 
 TEST_F(CheckMimeTypeTest, SourceDirEndingInBackslashStillFindsSetupIni) {
   Installed("2.1", "C:\\QOR");
   WriteSetupIni(sourceDir_, "ProductVersion=2.0");
-  ExpectDowngradeBox(Call(sourceDir_ + "\\"), Downgrade("2.1", "2.0"));
+  ExpectDowngradeBox(Call(sourceDir_ + "\\"), DowngradeText("2.1", "2.0"));
 }
 
 TEST_F(CheckMimeTypeTest, EmptyOrMissingPathLeavesInstallDirAlone) {
@@ -221,8 +207,7 @@ TEST_F(CheckMimeTypeTest, FreeFileTypeAndNoInstallationGoOnSilently) {
 TEST_F(CheckMimeTypeTest, ConflictShowsTheOpenCommandAndFollowsTheAnswer) {
   SetString(HKEY_CLASSES_ROOT, kFileType, nullptr, kOtherClass);
   SetString(HKEY_CLASSES_ROOT, kOtherCommand, nullptr, "\"C:\\Other\\other.exe\" \"%1\"");
-  const std::string text = std::string(kConflictHead) +
-                           "(Programmverweis: \"C:\\Other\\other.exe\" \"%1\")\n" + kConflictTail;
+  const std::string text = ConflictText("\"C:\\Other\\other.exe\" \"%1\"");
   Outcome outcome = Call(sourceDir_, IDYES);
   ExpectConflictQuestion(outcome, text);
   EXPECT_TRUE(outcome.result);
@@ -235,13 +220,12 @@ TEST_F(CheckMimeTypeTest, ConflictWithoutCommandKeyShowsTheClassName) {
   SetString(HKEY_CLASSES_ROOT, kFileType, nullptr, kOtherClass);
   CreateKey(HKEY_CLASSES_ROOT, kOtherClass);
   const Outcome outcome = Call(sourceDir_, IDYES);
-  ExpectConflictQuestion(outcome, std::string(kConflictHead) + "(Programmverweis: " + kOtherClass +
-                                      ")\n" + kConflictTail);
+  ExpectConflictQuestion(outcome, ConflictText(kOtherClass));
   EXPECT_TRUE(outcome.result);
 }
 
 TEST_F(CheckMimeTypeTest, ConflictWithoutClassHasTwoLines) {
-  const std::string twoLines = std::string(kConflictHead) + kConflictTail;
+  const std::string twoLines = ConflictText("");
   CreateKey(HKEY_CLASSES_ROOT, kFileType);
   Outcome outcome = Call(sourceDir_, IDNO);
   ExpectConflictQuestion(outcome, twoLines);
@@ -276,7 +260,7 @@ TEST_F(CheckMimeTypeTest, BoxIsOwnedByTheFocusWindow) {
 TEST_F(CheckMimeTypeTest, CallsAreIndependent) {
   Installed("3.0", "C:\\Neu");
   WriteSetupIni(sourceDir_, "ProductVersion=2.0");
-  ExpectDowngradeBox(Call(sourceDir_), Downgrade("3.0", "2.0"));
+  ExpectDowngradeBox(Call(sourceDir_), DowngradeText("3.0", "2.0"));
   WriteSetupIni(sourceDir_, "ProductVersion=3.1");
   ExpectPassed(Call(sourceDir_), "C:\\Neu");
   DeleteKey(HKEY_LOCAL_MACHINE, kAppPaths);
@@ -314,7 +298,7 @@ TEST_F(CheckMimeTypeTest, LongSourceDirIsReadWholeOrNotAtAll) {
   e2e::CreateDirectories(longDir);
   WriteSetupIni(longDir, "ProductVersion=2.0");
   Installed("2.1", "C:\\QOR");
-  ExpectDowngradeBox(Call(longDir), Downgrade("2.1", "2.0"));
+  ExpectDowngradeBox(Call(longDir), DowngradeText("2.1", "2.0"));
 
   // A directory too long for any profile path: as if there were no setup.ini,
   // never a cut path that could name another file.
@@ -347,7 +331,7 @@ TEST_F(CheckMimeTypeTest, ValueWithoutTerminatorEndsAtItsLength) {
   EXPECT_EQ(outcome.installDir, "C:\\NoTerm");
   SetValueBytes(HKEY_LOCAL_MACHINE, kAppPaths, "Version", REG_BINARY, "3.0");
   WriteSetupIni(sourceDir_, "ProductVersion=2.0");
-  ExpectDowngradeBox(Call(sourceDir_), Downgrade("3.0", "2.0"));
+  ExpectDowngradeBox(Call(sourceDir_), DowngradeText("3.0", "2.0"));
 }
 
 TEST_F(CheckMimeTypeTest, OverlongVersionsAndReferences) {
@@ -359,11 +343,11 @@ TEST_F(CheckMimeTypeTest, OverlongVersionsAndReferences) {
   // A setup version that does not fit is cut to 255 characters by the profile read.
   Installed("9", "C:\\QOR");
   WriteSetupIni(sourceDir_, "ProductVersion=" + std::string(300, '1'));
-  ExpectDowngradeBox(Call(sourceDir_), Downgrade("9", std::string(255, '1')));
+  ExpectDowngradeBox(Call(sourceDir_), DowngradeText("9", std::string(255, '1')));
 
   // Class name and command line that do not fit: no "Programmverweis" line.
   DeleteKey(HKEY_LOCAL_MACHINE, kAppPaths);
-  const std::string twoLines = std::string(kConflictHead) + kConflictTail;
+  const std::string twoLines = ConflictText("");
   SetString(HKEY_CLASSES_ROOT, kFileType, nullptr, std::string(300, 'c'));
   ExpectConflictQuestion(Call(sourceDir_, IDNO), twoLines);
   SetString(HKEY_CLASSES_ROOT, kFileType, nullptr, kOtherClass);

@@ -20,23 +20,14 @@ TEST(TraceFormat, NumbersCarryASignPosition) {
   EXPECT_EQ(SignedNumber(-2147483647L - 1), "-2147483648");
 }
 
-TEST(ErrorTable, WindowsCodesMapToRuntimeNumbersWithGermanText) {
-  EXPECT_EQ(ErrorFromWin32(2).number, 53);
-  EXPECT_EQ(ErrorFromWin32(2).description, "Datei nicht gefunden");
-  EXPECT_EQ(ErrorFromWin32(3).number, 76);
-  EXPECT_EQ(ErrorFromWin32(5).number, 75);
+// The table's other rows are pinned by the end-to-end tests' trace lines and
+// boxes; a full disk only where its test may mount one.
+TEST(ErrorTable, FullDiskAndCodesTheTableDoesNotKnow) {
   EXPECT_EQ(ErrorFromWin32(112).number, 61);
   EXPECT_EQ(ErrorFromWin32(112).description, "Datentr\344ger voll");
-  EXPECT_EQ(ErrorFromWin32(8).description, "Nicht gen\374gend Speicher");
   const QorError unknown = ErrorFromWin32(99999);
   EXPECT_EQ(unknown.number, 51);
   EXPECT_NE(unknown.description.find("99999"), std::string::npos);
-}
-
-TEST(ErrorTable, DdeDescriptionsAreSingleByteGerman) {
-  EXPECT_EQ(ErrorFromNumber(286).description,
-            "Zeit\374"
-            "berschreitung beim Warten auf DDE-Antwort");
   EXPECT_EQ(ErrorFromNumber(1234).number, 1234);
   EXPECT_FALSE(ErrorFromNumber(1234).description.empty());
 }
